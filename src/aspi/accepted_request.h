@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "aspi/aspi.h"
+#include "aspi/scsi_answer.h"
+#include "platform/completion_event.h"
+
+namespace drvflash {
+
+// An execute request that a layer has taken on. The layer works on its own copy of the block
+// and of the outgoing data; the requester's block and buffer are written only by Deliver, and
+// only while the requester still waits for this request. A late answer is dropped, so a block,
+// buffer or event that the requester has reused or released is never touched.
+class AcceptedRequest {
+ public:
+  // Null when the block cannot be taken on (no event to signal, a CDB or sense length beyond
+  // the block, data without a buffer); the caller then ends it with SS_INVALID_SRB. Otherwise
+  // marks the requester's block SS_PENDING.
+  static std::shared_ptr<AcceptedRequest> Accept(SRB_ExecSCSICmd& requesterBlock);
+
+  const SRB_ExecSCSICmd& Block() const { return copy_; }
+  std::span<const BYTE> Cdb() const { return {copy_.CDBByte, copy_.SRB_CDBLen}; }
+  std::span<const BYTE> DataOut() const { return dataOut_; }
+  bool IsDataIn() const { return (copy_.SRB_Flags & SRB_DIR_IN) != 0; }
+  bool IsDataOut() const { return (copy_.SRB_Flags & SRB_DIR_OUT) != 0; }
+
+  // Writes `answer` into the requester's block (status, SRB_HaStat, SRB_TargStat, the sense
+  // when the answer carries any) and its data into the requester's buffer, then signals the
+  // event; or drops it. Returns whether it was delivered.
+  bool Deliver(const ScsiAnswer& answer);
+
+  AcceptedRequest(SRB_ExecSCSICmd& requesterBlock, CompletionTicket ticket);
+
+ private:
+  SRB_ExecSCSICmd* requester_;
+  SRB_ExecSCSICmd copy_;
+  std::vector<BYTE> dataOut_;
+  CompletionTicket ticket_;
+};
+
+}  // namespace drvflash
