@@ -1,0 +1,13 @@
+#include "messages/built_in_text.h"
+
+#include "platform/oem_code_page.h"
+
+int g_codePage = 0;
+
+void SetCodePageFromSystem() {
+  g_codePage = drvflash::OemCodePage() == 932 ? 932 : 437;
+}
+
+std::string_view BuiltInText(std::string_view english, std::string_view japanese) {
+  return g_codePage == 932 ? japanese : english;
+}

@@ -1,0 +1,3 @@
+#include "messages/progress_log.h"
+
+std::string g_logText;
