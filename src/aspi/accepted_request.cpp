@@ -4,6 +4,18 @@
 #include <cstring>
 
 namespace drvflash {
+namespace {
+thread_local ObserveNextAcceptedRequest* t_observerScope = nullptr;
+}  // namespace
+
+ObserveNextAcceptedRequest::ObserveNextAcceptedRequest(std::shared_ptr<RequestObserver> observer)
+    : observer_(std::move(observer)), outer_(t_observerScope) {
+  t_observerScope = this;
+}
+
+ObserveNextAcceptedRequest::~ObserveNextAcceptedRequest() {
+  t_observerScope = outer_;
+}
 
 std::shared_ptr<AcceptedRequest> AcceptedRequest::Accept(SRB_ExecSCSICmd& requesterBlock) {
   const SRB_ExecSCSICmd& block = requesterBlock;
@@ -16,7 +28,12 @@ std::shared_ptr<AcceptedRequest> AcceptedRequest::Accept(SRB_ExecSCSICmd& reques
     return nullptr;
   }
   auto* event = static_cast<CompletionEvent*>(block.SRB_PostProc);
-  return std::make_shared<AcceptedRequest>(requesterBlock, event->Arm());
+  auto request = std::make_shared<AcceptedRequest>(requesterBlock, event->Arm());
+  if (t_observerScope != nullptr && !t_observerScope->taken_) {
+    request->observer_ = std::move(t_observerScope->observer_);
+    t_observerScope->taken_ = true;
+  }
+  return request;
 }
 
 AcceptedRequest::AcceptedRequest(SRB_ExecSCSICmd& requesterBlock, CompletionTicket ticket)
@@ -28,7 +45,7 @@ AcceptedRequest::AcceptedRequest(SRB_ExecSCSICmd& requesterBlock, CompletionTick
 }
 
 bool AcceptedRequest::Deliver(const ScsiAnswer& answer) {
-  return ticket_.Complete([&] {
+  const bool delivered = ticket_.Complete([&] {
     SRB_ExecSCSICmd& block = *requester_;
     if (IsDataIn() && copy_.SRB_BufPointer != nullptr) {
       const std::size_t count = std::min<std::size_t>(answer.dataIn.size(), copy_.SRB_BufLen);
@@ -42,6 +59,16 @@ bool AcceptedRequest::Deliver(const ScsiAnswer& answer) {
     block.SRB_TargStat = answer.targStat;
     block.SRB_Status = answer.status;
   });
+  if (observer_ && !reported_.exchange(true)) {
+    observer_->Ended(*this, answer);
+  }
+  return delivered;
+}
+
+void AcceptedRequest::Abandon() {
+  if (observer_ && !reported_.exchange(true)) {
+    observer_->NeverEnds(*this);
+  }
 }
 
 }  // namespace drvflash

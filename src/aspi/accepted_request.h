@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <span>
 #include <vector>
@@ -9,6 +10,38 @@
 #include "platform/completion_event.h"
 
 namespace drvflash {
+
+class AcceptedRequest;
+
+// Learns how each request it watches ends, whatever the layer that took it on (a trace, for
+// one). Called outside every lock of the requester's event, on whichever thread ends the request.
+class RequestObserver {
+ public:
+  virtual ~RequestObserver() = default;
+  // The layer answered; `answer` is what it answered, whether or not the requester still waited.
+  virtual void Ended(const AcceptedRequest& request, const ScsiAnswer& answer) = 0;
+  // The layer will never answer the request.
+  virtual void NeverEnds(const AcceptedRequest& request) = 0;
+};
+
+// While it lives, the next request that a layer accepts on this thread reports to `observer`.
+// A wrapping layer sets one up around its call into the layer it wraps.
+class ObserveNextAcceptedRequest {
+ public:
+  explicit ObserveNextAcceptedRequest(std::shared_ptr<RequestObserver> observer);
+  ~ObserveNextAcceptedRequest();
+  ObserveNextAcceptedRequest(const ObserveNextAcceptedRequest&) = delete;
+  ObserveNextAcceptedRequest& operator=(const ObserveNextAcceptedRequest&) = delete;
+
+  // Whether a request was accepted and took the observer.
+  bool Taken() const { return taken_; }
+
+ private:
+  friend class AcceptedRequest;
+  std::shared_ptr<RequestObserver> observer_;
+  bool taken_ = false;
+  ObserveNextAcceptedRequest* outer_;
+};
 
 // An execute request that a layer has taken on. The layer works on its own copy of the block
 // and of the outgoing data; the requester's block and buffer are written only by Deliver, and
@@ -32,6 +65,10 @@ class AcceptedRequest {
   // event; or drops it. Returns whether it was delivered.
   bool Deliver(const ScsiAnswer& answer);
 
+  // The layer will never answer: the requester's wait runs out. Tells the observer now, since
+  // no later moment exists.
+  void Abandon();
+
   AcceptedRequest(SRB_ExecSCSICmd& requesterBlock, CompletionTicket ticket);
 
  private:
@@ -39,6 +76,8 @@ class AcceptedRequest {
   SRB_ExecSCSICmd copy_;
   std::vector<BYTE> dataOut_;
   CompletionTicket ticket_;
+  std::shared_ptr<RequestObserver> observer_;
+  std::atomic<bool> reported_{false};
 };
 
 }  // namespace drvflash

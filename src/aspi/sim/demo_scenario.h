@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string_view>
+
+namespace drvflash::sim {
+
+// The setup that the simulator runs without a scenario file: one adapter with an OEM-edition
+// QTX-517 at revision 1.28 that needs its kernel part on target 1 and another device on target
+// 4. Its state file lies in the current folder, so the demo remembers an update.
+inline constexpr std::string_view DEMO_SCENARIO = R"({
+  "usable": true,
+  "adapters": [
+    { "identifier": "SIM HOST ADAPTER",
+      "targets": {
+        "1": { "kind": "qtx517",
+               "inquiry": { "vendor": "ROZUVAZ ", "product": "QTX-517", "revision": "1.28" },
+               "id_block": { "serial": "SIM0000000000001", "hardware": "HW-REV01",
+                             "vendor": "ZEPHRA  ", "variant": "STD     " },
+               "kernel_marker": false, "kernel_required": true,
+               "disc": "none", "restart_ms": 3500, "state_file": "drive-state.json" },
+        "4": { "kind": "other",
+               "inquiry": { "vendor": "ACME", "product": "DISK", "revision": "0001" } } } }
+  ]
+})";
+
+}  // namespace drvflash::sim
