@@ -1,0 +1,168 @@
+#include "aspi/linux/linux_aspi_layer.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "aspi/accepted_request.h"
+#include "aspi/linux/sg_answer.h"
+
+namespace drvflash::linux_sg {
+namespace {
+
+constexpr BYTE MAX_ADAPTERS = 255;
+constexpr BYTE INITIATOR_ID = 7;
+constexpr BYTE TARGETS_PER_ADAPTER = 8;
+constexpr char MANAGER_ID[] = "LINUX SG_IO";
+
+// Starts `body` on a thread that has every signal blocked from its first instruction, so that
+// no handler interrupts its SG_IO.
+std::thread StartWithSignalsBlocked(std::function<void()> body) {
+  sigset_t all;
+  sigset_t previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &previous);
+  std::thread thread(std::move(body));
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return thread;
+}
+
+ScsiAnswer NoDevice() {
+  ScsiAnswer answer = ScsiAnswer::HostError(HASTAT_SEL_TO);
+  answer.status = SS_NO_DEVICE;
+  return answer;
+}
+
+}  // namespace
+
+LinuxAspiLayer::LinuxAspiLayer(SysfsRoots roots, std::unique_ptr<SgExecutor> executor)
+    : roots_(std::move(roots)), executor_(std::move(executor)) {
+  worker_ = StartWithSignalsBlocked([this] { RunWorker(); });
+}
+
+LinuxAspiLayer::~LinuxAspiLayer() {
+  {
+    std::lock_guard guard(queueMutex_);
+    stopping_ = true;
+  }
+  queueChanged_.notify_all();
+  worker_.join();
+}
+
+std::vector<ScsiHost> LinuxAspiLayer::Hosts() {
+  std::lock_guard guard(hostsMutex_);
+  if (!hostsRead_) {
+    hosts_ = ListScsiHosts(roots_);
+    hostsRead_ = true;
+  }
+  return hosts_;
+}
+
+DWORD LinuxAspiLayer::GetSupportInfo() {
+  std::vector<ScsiHost> hosts = ListScsiHosts(roots_);
+  const auto count = static_cast<BYTE>(std::min<std::size_t>(hosts.size(), MAX_ADAPTERS));
+  {
+    std::lock_guard guard(hostsMutex_);
+    hosts_ = std::move(hosts);
+    hostsRead_ = true;
+  }
+  return (DWORD{SS_COMP} << 8) | count;
+}
+
+BYTE LinuxAspiLayer::InquireHostAdapter(SRB_HAInquiry& srb) {
+  const std::vector<ScsiHost> hosts = Hosts();
+  if (srb.SRB_HaId >= hosts.size()) {
+    srb.SRB_Status = SS_INVALID_HA;
+    return srb.SRB_Status;
+  }
+  srb.HA_Count = static_cast<BYTE>(std::min<std::size_t>(hosts.size(), MAX_ADAPTERS));
+  srb.HA_SCSI_ID = INITIATOR_ID;
+  std::memset(srb.HA_ManagerId, 0, sizeof srb.HA_ManagerId);
+  std::memcpy(srb.HA_ManagerId, MANAGER_ID, sizeof MANAGER_ID - 1);
+  // At most 15 characters, so the identifier always ends with a NUL.
+  const std::string& name = hosts[srb.SRB_HaId].procName;
+  std::memset(srb.HA_Identifier, 0, sizeof srb.HA_Identifier);
+  std::memcpy(srb.HA_Identifier, name.data(), std::min(name.size(), sizeof srb.HA_Identifier - 1));
+  std::memset(srb.HA_Unique, 0, sizeof srb.HA_Unique);
+  srb.HA_Unique[3] = TARGETS_PER_ADAPTER;
+  srb.SRB_Status = SS_COMP;
+  return srb.SRB_Status;
+}
+
+BYTE LinuxAspiLayer::ExecuteScsiCommand(SRB_ExecSCSICmd& srb) {
+  auto request = AcceptedRequest::Accept(srb);
+  if (!request) {
+    srb.SRB_Status = SS_INVALID_SRB;
+    return srb.SRB_Status;
+  }
+  const std::vector<ScsiHost> hosts = Hosts();
+  const SRB_ExecSCSICmd& block = request->Block();
+  if (block.SRB_HaId >= hosts.size()) {
+    ScsiAnswer answer = ScsiAnswer::HostError(HASTAT_SEL_TO);
+    answer.status = SS_INVALID_HA;
+    request->Deliver(answer);
+    return answer.status;
+  }
+  const ScsiAddress address{hosts[block.SRB_HaId].number, 0, block.SRB_Target, block.SRB_Lun};
+  std::optional<DeviceNode> node = ResolveDeviceNode(roots_, address);
+  if (!node) {
+    const ScsiAnswer answer = NoDevice();
+    request->Deliver(answer);
+    return answer.status;
+  }
+  {
+    std::lock_guard guard(queueMutex_);
+    queue_.push_back({std::move(request), std::move(*node)});
+  }
+  queueChanged_.notify_one();
+  return SS_PENDING;
+}
+
+void LinuxAspiLayer::RunWorker() {
+  std::unique_lock lock(queueMutex_);
+  for (;;) {
+    queueChanged_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    if (stopping_) {
+      break;
+    }
+    const Job job = std::move(queue_.front());
+    queue_.pop_front();
+    lock.unlock();
+    Run(job);
+    lock.lock();
+  }
+  for (Job& job : queue_) {
+    job.request->Abandon();
+  }
+  queue_.clear();
+}
+
+void LinuxAspiLayer::Run(const Job& job) {
+  const AcceptedRequest& request = *job.request;
+  const SRB_ExecSCSICmd& block = request.Block();
+  // The data travels in the thread's own buffer: the requester may stop waiting and reuse its
+  // buffer at any moment.
+  std::vector<BYTE> data;
+  SgDirection direction = SgDirection::None;
+  if (request.IsDataOut() && block.SRB_BufLen > 0) {
+    data.assign(request.DataOut().begin(), request.DataOut().end());
+    direction = SgDirection::ToDevice;
+  } else if (request.IsDataIn() && block.SRB_BufLen > 0) {
+    data.assign(block.SRB_BufLen, 0);
+    direction = SgDirection::FromDevice;
+  }
+  const SgCommand command{job.node.path, request.Cdb(), direction, data, SG_IO_TIMEOUT};
+  const SgResult result = executor_->Execute(command);
+  const std::span<const BYTE> dataIn =
+      direction == SgDirection::FromDevice ? std::span<const BYTE>(data) : std::span<const BYTE>();
+  job.request->Deliver(AnswerFor(result, dataIn));
+}
+
+std::unique_ptr<LinuxAspiLayer> CreateLinuxAspiLayer() {
+  return std::make_unique<LinuxAspiLayer>(SysfsRoots{}, MakeSgIoExecutor());
+}
+
+}  // namespace drvflash::linux_sg

@@ -1,0 +1,70 @@
+#include "fake_sysfs.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+
+namespace drvflash::testing {
+namespace fs = std::filesystem;
+
+namespace {
+void WriteFile(const fs::path& file, const std::string& text) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file) << text;
+}
+}  // namespace
+
+FakeSysfs::FakeSysfs() {
+  std::random_device random;
+  base_ = fs::temp_directory_path() /
+          ("drvflash-sysfs-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+  roots_ = {base_ / "sys", base_ / "dev"};
+  fs::create_directories(roots_.sys / "class");
+  fs::create_directories(roots_.dev);
+}
+
+FakeSysfs::~FakeSysfs() {
+  std::error_code ignored;
+  fs::remove_all(base_, ignored);
+}
+
+fs::path FakeSysfs::DeviceFolder(const std::string& address) const {
+  return roots_.sys / "devices" / "pci0000:00" / address;
+}
+
+void FakeSysfs::AddHost(unsigned number, const std::string& procName) {
+  WriteFile(roots_.sys / "class" / "scsi_host" / ("host" + std::to_string(number)) / "proc_name",
+            procName + "\n");
+}
+
+void FakeSysfs::AddDevice(const std::string& address, int type) {
+  WriteFile(DeviceFolder(address) / "type", std::to_string(type) + "\n");
+  const fs::path entry = roots_.sys / "class" / "scsi_device" / address;
+  fs::create_directories(entry);
+  fs::create_directory_symlink(DeviceFolder(address), entry / "device");
+}
+
+void FakeSysfs::LoadGenericDriver() {
+  fs::create_directories(roots_.sys / "class" / "scsi_generic");
+}
+
+void FakeSysfs::AddGenericNode(const std::string& address, const std::string& sgName) {
+  LoadGenericDriver();
+  const fs::path entry = roots_.sys / "class" / "scsi_generic" / sgName;
+  fs::create_directories(entry);
+  fs::create_directory_symlink(DeviceFolder(address), entry / "device");
+  WriteFile(roots_.dev / sgName, "");
+}
+
+void FakeSysfs::AddBlockNode(const std::string& address, const std::string& blockName) {
+  fs::create_directories(DeviceFolder(address) / "block" / blockName);
+  WriteFile(roots_.dev / blockName, "");
+}
+
+void FakeSysfs::RemoveGenericNode(const std::string& sgName) {
+  fs::remove_all(roots_.sys / "class" / "scsi_generic" / sgName);
+  fs::remove(roots_.dev / sgName);
+}
+
+}  // namespace drvflash::testing

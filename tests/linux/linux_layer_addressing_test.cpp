@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "linux_layer_fixture.h"
+
+namespace drvflash::testing {
+namespace {
+
+std::string Identifier(const SRB_HAInquiry& srb) {
+  return {reinterpret_cast<const char*>(srb.HA_Identifier),
+          strnlen(reinterpret_cast<const char*>(srb.HA_Identifier), sizeof srb.HA_Identifier)};
+}
+
+class LinuxLayerAddressingTest : public LinuxLayerFixture {};
+
+// Host numbers have gaps and sysfs lists them in no particular order; adapters are numbered
+// 0, 1, 2... in ascending host number, and each request reaches the node of its own host.
+TEST_F(LinuxLayerAddressingTest, AdaptersAreHostsInAscendingOrder) {
+  sysfs.AddHost(10, "usb-storage");
+  sysfs.AddHost(0, "ahci");
+  sysfs.AddHost(4, "a_very_long_driver_name");
+  for (const char* address : {"0:0:1:0", "4:0:1:0", "10:0:1:0"}) {
+    sysfs.AddDevice(address);
+  }
+  sysfs.AddGenericNode("10:0:1:0", "sg0");
+  sysfs.AddGenericNode("0:0:1:0", "sg1");
+  sysfs.AddGenericNode("4:0:1:0", "sg2");
+  StartLayer();
+
+  EXPECT_EQ(GetASPI32SupportInfo(), (DWORD{SS_COMP} << 8) | 3);
+  const std::vector<std::string> expected{"ahci", "a_very_long_dri", "usb-storage"};
+  for (BYTE ha = 0; ha < 3; ++ha) {
+    SRB_HAInquiry srb{};
+    srb.SRB_HaId = ha;
+    SendASPI32Command(&srb);
+    EXPECT_EQ(srb.SRB_Status, SS_COMP);
+    EXPECT_EQ(srb.HA_Count, 3);
+    EXPECT_EQ(Identifier(srb), expected[ha]) << "adapter " << int{ha};
+    EXPECT_EQ(srb.HA_Identifier[15], 0) << "at most 15 characters and a NUL";
+  }
+  SRB_HAInquiry beyond{};
+  beyond.SRB_HaId = 3;
+  SendASPI32Command(&beyond);
+  EXPECT_EQ(beyond.SRB_Status, SS_INVALID_HA);
+
+  for (BYTE ha = 0; ha < 3; ++ha) {
+    EXPECT_EQ(TestUnitReadyAt(ha, 1), OUTCOME_OK);
+  }
+  const auto calls = executor->Calls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].node, Node("sg1"));
+  EXPECT_EQ(calls[1].node, Node("sg2"));
+  EXPECT_EQ(calls[2].node, Node("sg0"));
+}
+
+TEST_F(LinuxLayerAddressingTest, NoHostsMeansAUsableLayerWithoutAdapters) {
+  StartLayer();
+  EXPECT_EQ(GetASPI32SupportInfo(), DWORD{SS_COMP} << 8);
+}
+
+// Where the sg driver is not loaded the block node serves; the sg node is preferred where both
+// exist. A target without a device, a device on another channel or LUN, and an adapter beyond
+// the last one end at once, without reaching SG_IO.
+TEST_F(LinuxLayerAddressingTest, EachTargetReachesItsOwnNode) {
+  sysfs.AddHost(0, "ata_piix");
+  sysfs.AddDevice("0:0:0:0");
+  sysfs.AddBlockNode("0:0:0:0", "sr0");
+  sysfs.AddDevice("0:0:1:0");
+  sysfs.AddBlockNode("0:0:1:0", "sr1");
+  sysfs.AddGenericNode("0:0:1:0", "sg4");
+  sysfs.AddDevice("0:1:2:0");
+  sysfs.AddGenericNode("0:1:2:0", "sg5");
+  sysfs.AddDevice("0:0:3:1");
+  sysfs.AddGenericNode("0:0:3:1", "sg6");
+  StartLayer();
+  ASSERT_EQ(GetASPI32SupportInfo() & 0xFF, 1u);
+
+  EXPECT_EQ(TestUnitReadyAt(0, 0), OUTCOME_OK);
+  EXPECT_EQ(TestUnitReadyAt(0, 1), OUTCOME_OK);
+  for (BYTE target : {2, 3, 7}) {
+    EXPECT_EQ(TestUnitReadyAt(0, target), OUTCOME_ERROR) << int{target};
+    EXPECT_EQ(g_srb.SRB_Status, SS_NO_DEVICE);
+    EXPECT_NE(g_srb.SRB_HaStat, HASTAT_OK);
+  }
+  EXPECT_EQ(TestUnitReadyAt(1, 0), OUTCOME_ERROR);
+  EXPECT_EQ(g_srb.SRB_Status, SS_INVALID_HA);
+
+  const auto calls = executor->Calls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].node, Node("sr0"));
+  EXPECT_EQ(calls[1].node, Node("sg4"));
+}
+
+// After its restart a drive may come back under another sg node; the next request finds it.
+TEST_F(LinuxLayerAddressingTest, NodeIsResolvedAgainAtEachRequest) {
+  sysfs.AddHost(2, "usb-storage");
+  sysfs.AddDevice("2:0:0:0");
+  sysfs.AddGenericNode("2:0:0:0", "sg2");
+  StartLayer();
+  GetASPI32SupportInfo();
+  EXPECT_EQ(TestUnitReadyAt(0, 0), OUTCOME_OK);
+
+  sysfs.RemoveGenericNode("sg2");
+  EXPECT_EQ(TestUnitReadyAt(0, 0), OUTCOME_ERROR) << "gone while it restarts";
+
+  sysfs.AddGenericNode("2:0:0:0", "sg3");
+  EXPECT_EQ(TestUnitReadyAt(0, 0), OUTCOME_OK);
+
+  const auto calls = executor->Calls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].node, Node("sg2"));
+  EXPECT_EQ(calls[1].node, Node("sg3"));
+}
+
+}  // namespace
+}  // namespace drvflash::testing
