@@ -14,6 +14,7 @@ struct ScsiAnswer {
   BYTE targStat = STATUS_GOOD;
   std::vector<BYTE> sense;   // fixed format; empty: the sense area is left as it was
   std::vector<BYTE> dataIn;  // data from the device, for SRB_DIR_IN requests
+  int osError = 0;           // errno where the operating system failed the request (trace only)
 
   static ScsiAnswer Good(std::vector<BYTE> data = {});
   // CHECK CONDITION with fixed-format sense carrying `senseKey`, `asc` and `ascq`.

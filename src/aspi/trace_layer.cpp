@@ -52,7 +52,8 @@ class TraceEntry final : public RequestObserver {
       : sink_(std::move(sink)), seq_(seq), sentAt_(sentAt) {}
 
   void Ended(const AcceptedRequest& request, const ScsiAnswer& answer) override {
-    Write(request.Block(), request.DataOut(), answer.status, answer.haStat, answer.sense);
+    Write(request.Block(), request.DataOut(), answer.status, answer.haStat, answer.sense,
+          answer.osError);
   }
   void NeverEnds(const AcceptedRequest& request) override {
     Write(request.Block(), request.DataOut(), SS_PENDING, HASTAT_OK, {});
@@ -68,7 +69,7 @@ class TraceEntry final : public RequestObserver {
 
  private:
   void Write(const SRB_ExecSCSICmd& block, std::span<const BYTE> dataOut, BYTE status, BYTE haStat,
-             std::span<const BYTE> sense) {
+             std::span<const BYTE> sense, int osError = 0) {
     nlohmann::ordered_json line;
     line["seq"] = seq_;
     line["t_ms"] = sentAt_.count();
@@ -85,6 +86,9 @@ class TraceEntry final : public RequestObserver {
     line["status"] = status;
     line["ha_stat"] = haStat;
     line["sense"] = SenseTriple(sense);
+    if (osError != 0) {
+      line["errno"] = osError;
+    }
     sink_->WriteLine(line.dump());
   }
 

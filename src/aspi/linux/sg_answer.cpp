@@ -107,7 +107,9 @@ std::vector<BYTE> FixedFormatSenseOf(std::span<const BYTE> sense) {
 
 ScsiAnswer AnswerFor(const SgResult& result, std::span<const BYTE> dataIn) {
   if (result.osError != 0) {
-    return Failure(HaStatOfOsError(result.osError), STATUS_GOOD);
+    ScsiAnswer answer = Failure(HaStatOfOsError(result.osError), STATUS_GOOD);
+    answer.osError = result.osError;
+    return answer;
   }
   const std::uint16_t driverStatus = result.driverStatus & DRIVER_STATUS_MASK;
   if (result.hostStatus != DID_OK) {
