@@ -38,6 +38,10 @@ void FakeSysfs::AddHost(unsigned number, const std::string& procName) {
             procName + "\n");
 }
 
+void FakeSysfs::RemoveHost(unsigned number) {
+  fs::remove_all(roots_.sys / "class" / "scsi_host" / ("host" + std::to_string(number)));
+}
+
 void FakeSysfs::AddDevice(const std::string& address, int type) {
   WriteFile(DeviceFolder(address) / "type", std::to_string(type) + "\n");
   const fs::path entry = roots_.sys / "class" / "scsi_device" / address;

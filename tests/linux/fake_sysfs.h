@@ -19,6 +19,7 @@ class FakeSysfs {
   const linux_sg::SysfsRoots& Roots() const { return roots_; }
 
   void AddHost(unsigned number, const std::string& procName);
+  void RemoveHost(unsigned number);
   // A device "H:0:T:L" of `type` (5: CD/DVD), without nodes.
   void AddDevice(const std::string& address, int type = linux_sg::SCSI_TYPE_ROM);
   // Binds an sg node (e.g. "sg3") or a block node (e.g. "sr0") to the device, and creates

@@ -107,10 +107,19 @@ TEST_F(LinuxLayerAddressingTest, NodeIsResolvedAgainAtEachRequest) {
   sysfs.AddGenericNode("2:0:0:0", "sg3");
   EXPECT_EQ(TestUnitReadyAt(0, 0), OUTCOME_OK);
 
+  // A USB drive comes back on a new host, still the last one.
+  sysfs.RemoveGenericNode("sg3");
+  sysfs.RemoveHost(2);
+  sysfs.AddHost(3, "usb-storage");
+  sysfs.AddDevice("3:0:0:0");
+  sysfs.AddGenericNode("3:0:0:0", "sg4");
+  EXPECT_EQ(TestUnitReadyAt(0, 0), OUTCOME_OK);
+
   const auto calls = executor->Calls();
-  ASSERT_EQ(calls.size(), 2u);
+  ASSERT_EQ(calls.size(), 3u);
   EXPECT_EQ(calls[0].node, Node("sg2"));
   EXPECT_EQ(calls[1].node, Node("sg3"));
+  EXPECT_EQ(calls[2].node, Node("sg4"));
 }
 
 }  // namespace

@@ -18,12 +18,16 @@ constexpr BYTE INITIATOR_ID = 7;
 constexpr BYTE TARGETS_PER_ADAPTER = 8;
 constexpr char MANAGER_ID[] = "LINUX SG_IO";
 
-// Starts `body` on a thread that has every signal blocked from its first instruction, so that
-// no handler interrupts its SG_IO.
+// Starts `body` on a thread that has the asynchronous signals blocked from its first
+// instruction, so that no handler interrupts its SG_IO. A fault of the thread's own stays
+// deliverable.
 std::thread StartWithSignalsBlocked(std::function<void()> body) {
   sigset_t all;
   sigset_t previous;
   sigfillset(&all);
+  for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP}) {
+    sigdelset(&all, fault);
+  }
   pthread_sigmask(SIG_SETMASK, &all, &previous);
   std::thread thread(std::move(body));
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -52,28 +56,14 @@ LinuxAspiLayer::~LinuxAspiLayer() {
   worker_.join();
 }
 
-std::vector<ScsiHost> LinuxAspiLayer::Hosts() {
-  std::lock_guard guard(hostsMutex_);
-  if (!hostsRead_) {
-    hosts_ = ListScsiHosts(roots_);
-    hostsRead_ = true;
-  }
-  return hosts_;
-}
-
 DWORD LinuxAspiLayer::GetSupportInfo() {
-  std::vector<ScsiHost> hosts = ListScsiHosts(roots_);
-  const auto count = static_cast<BYTE>(std::min<std::size_t>(hosts.size(), MAX_ADAPTERS));
-  {
-    std::lock_guard guard(hostsMutex_);
-    hosts_ = std::move(hosts);
-    hostsRead_ = true;
-  }
+  const auto count =
+      static_cast<BYTE>(std::min<std::size_t>(ListScsiHosts(roots_).size(), MAX_ADAPTERS));
   return (DWORD{SS_COMP} << 8) | count;
 }
 
 BYTE LinuxAspiLayer::InquireHostAdapter(SRB_HAInquiry& srb) {
-  const std::vector<ScsiHost> hosts = Hosts();
+  const std::vector<ScsiHost> hosts = ListScsiHosts(roots_);
   if (srb.SRB_HaId >= hosts.size()) {
     srb.SRB_Status = SS_INVALID_HA;
     return srb.SRB_Status;
@@ -98,7 +88,7 @@ BYTE LinuxAspiLayer::ExecuteScsiCommand(SRB_ExecSCSICmd& srb) {
     srb.SRB_Status = SS_INVALID_SRB;
     return srb.SRB_Status;
   }
-  const std::vector<ScsiHost> hosts = Hosts();
+  const std::vector<ScsiHost> hosts = ListScsiHosts(roots_);
   const SRB_ExecSCSICmd& block = request->Block();
   if (block.SRB_HaId >= hosts.size()) {
     ScsiAnswer answer = ScsiAnswer::HostError(HASTAT_SEL_TO);

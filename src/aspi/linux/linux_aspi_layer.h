@@ -22,9 +22,10 @@ namespace drvflash::linux_sg {
 inline constexpr std::chrono::milliseconds SG_IO_TIMEOUT{300000};
 
 // The ASPI layer over the Linux SCSI generic interface. Adapters are the SCSI hosts in
-// ascending host number, as the last GetSupportInfo saw them; a target is addressed on
-// channel 0 of its host. Each request is resolved to a node when it is sent and runs on the
-// layer's own thread, which owns its copy of the block and the data.
+// ascending host number; a target is addressed on channel 0 of its host. Hosts and nodes are
+// read afresh for every request: a USB drive that restarts comes back under a new host number
+// (the last, as it was) and a new node. Each request runs on the layer's own thread, which
+// owns its copy of the block and the data.
 class LinuxAspiLayer final : public AspiLayer {
  public:
   LinuxAspiLayer(SysfsRoots roots, std::unique_ptr<SgExecutor> executor);
@@ -45,16 +46,11 @@ class LinuxAspiLayer final : public AspiLayer {
     DeviceNode node;
   };
 
-  std::vector<ScsiHost> Hosts();
   void RunWorker();
   void Run(const Job& job);
 
   const SysfsRoots roots_;
   const std::unique_ptr<SgExecutor> executor_;
-
-  std::mutex hostsMutex_;
-  std::vector<ScsiHost> hosts_;
-  bool hostsRead_ = false;
 
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;
