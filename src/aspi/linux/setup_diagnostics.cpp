@@ -97,11 +97,11 @@ std::vector<BilingualText> SetupProblemTexts(const SetupProblems& problems) {
     } else {
       const std::string nodes = JoinNodes(problems.blockOnlyNodes);
       texts.push_back(
-          {"\r\n" + nodes +
-               " has no SCSI generic node, so firmware can be written only as root. "
-               "Load the sg driver: sudo modprobe sg",
+          {"\r\nNo SCSI generic node for " + nodes +
+               ": firmware can be written only as root. Load the sg driver: "
+               "sudo modprobe sg",
            "\r\n" + nodes +
-               " には SCSI 汎用ノードがないため、ファームウェアは root でしか書き込めません。"
+               " の SCSI 汎用ノードがないため、ファームウェアは root でしか書き込めません。"
                "sg ドライバを読み込んでください: sudo modprobe sg"});
     }
   }

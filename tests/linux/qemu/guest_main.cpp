@@ -53,8 +53,36 @@ void Report(const std::string& entry) {
               FormatSenseText().c_str());
 }
 
-void RunChecks() {
+// Before the sg driver is loaded: the drives are reached through their block nodes, and the
+// setup check says what is missing.
+void RunBlockNodeChecks() {
   std::printf("\n");  // the firmware's last line may lack its end
+  auto layer = linux_sg::CreateLinuxAspiLayer();
+  SetActiveAspiLayer(layer.get());
+  AllocateTransferBuffers();
+  FindDrives();  // warm-up, as below
+  const auto drives = FindDrives().value_or(std::vector<std::string>{});
+  for (const std::string& entry : drives) {
+    std::printf("DRVFLASH sr drive \"%s\"\n", entry.c_str());
+  }
+  if (!drives.empty()) {
+    const DriveAddress address = ParseDriveAddress(drives.front());
+    g_haId = address.haId;
+    g_targetId = address.targetId;
+    const DriveOutcome ready = TestUnitReady();
+    std::printf("DRVFLASH sr HA=%d ID=%d test_unit_ready outcome=%d sense=%s\n", address.haId,
+                address.targetId, ready, FormatSenseText().c_str());
+  }
+  const auto problems = linux_sg::FindSetupProblems(layer->Roots(), layer->Executor());
+  for (const auto& text : linux_sg::SetupProblemTexts(problems)) {
+    std::printf("DRVFLASH sr setup: %s\n", text.english.substr(2).c_str());
+  }
+  SetActiveAspiLayer(nullptr);
+  layer.reset();
+  FreeTransferBuffers();
+}
+
+void RunChecks() {
   auto layer = linux_sg::CreateLinuxAspiLayer();
   std::string traceError;
   auto trace = TraceLayerFromEnvironment(*layer, traceError);
@@ -115,7 +143,10 @@ int main() {
   const char* targets = std::getenv("drvflash_scan");
   if (qemu_guest::MountFilesystems() && qemu_guest::LoadModules("/modules.list") &&
       qemu_guest::ScanTargets(targets != nullptr ? targets : "")) {
-    RunChecks();
+    RunBlockNodeChecks();
+    if (qemu_guest::LoadModules("/modules-sg.list")) {
+      RunChecks();
+    }
   } else {
     std::printf("DRVFLASH setup failed\n");
   }
