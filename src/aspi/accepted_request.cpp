@@ -45,7 +45,11 @@ AcceptedRequest::AcceptedRequest(SRB_ExecSCSICmd& requesterBlock, CompletionTick
 }
 
 bool AcceptedRequest::Deliver(const ScsiAnswer& answer) {
-  const bool delivered = ticket_.Complete([&] {
+  // Told before the requester wakes, so that whatever it does next comes after in a trace.
+  if (observer_ && !reported_.exchange(true)) {
+    observer_->Ended(*this, answer);
+  }
+  return ticket_.Complete([&] {
     SRB_ExecSCSICmd& block = *requester_;
     if (IsDataIn() && copy_.SRB_BufPointer != nullptr) {
       const std::size_t count = std::min<std::size_t>(answer.dataIn.size(), copy_.SRB_BufLen);
@@ -59,10 +63,6 @@ bool AcceptedRequest::Deliver(const ScsiAnswer& answer) {
     block.SRB_TargStat = answer.targStat;
     block.SRB_Status = answer.status;
   });
-  if (observer_ && !reported_.exchange(true)) {
-    observer_->Ended(*this, answer);
-  }
-  return delivered;
 }
 
 void AcceptedRequest::Abandon() {

@@ -14,7 +14,8 @@ namespace drvflash {
 class AcceptedRequest;
 
 // Learns how each request it watches ends, whatever the layer that took it on (a trace, for
-// one). Called outside every lock of the requester's event, on whichever thread ends the request.
+// one). Called on whichever thread ends the request, outside every lock of the requester's
+// event, and before the requester can see the answer.
 class RequestObserver {
  public:
   virtual ~RequestObserver() = default;
