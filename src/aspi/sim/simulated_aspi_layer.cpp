@@ -223,27 +223,24 @@ BYTE SimulatedAspiLayer::ExecuteScsiCommand(SRB_ExecSCSICmd& srb) {
   bool lost = false;
   {
     std::lock_guard guard(core_->mutex);
-    Core::Target* target = nullptr;
-    if (block.SRB_HaId < core_->adapters.size()) {
-      auto& targets = core_->adapters[block.SRB_HaId].targets;
-      const auto found = targets.find(block.SRB_Target);
-      target = found == targets.end() ? nullptr : &found->second;
-    }
     if (block.SRB_HaId >= core_->adapters.size()) {
       ScsiAnswer noAdapter;
       noAdapter.status = SS_INVALID_HA;
       core_->Answer(request, noAdapter, effects);
-    } else if (target == nullptr) {
+    } else if (auto& targets = core_->adapters[block.SRB_HaId].targets;
+               !targets.contains(block.SRB_Target)) {
       core_->Answer(request, ScsiAnswer::HostError(HASTAT_SEL_TO), effects);
     } else {
+      Core::Target& target = targets.at(block.SRB_Target);
       const auto fault = core_->faults.Match(block.SRB_HaId, block.SRB_Target, request->Cdb());
       if (fault && fault->kind == FaultResult::Kind::NoCompletion) {
         lost = true;
       } else if (fault && fault->kind == FaultResult::Kind::HostError) {
+        // The adapter's own failure: it does not wait for a restarting drive.
         core_->Answer(request, FaultAnswer(*fault), effects);
       } else {
-        target->waiting.push_back({request, fault});
-        core_->Serve(block.SRB_HaId, block.SRB_Target, *target, effects);
+        target.waiting.push_back({request, fault});
+        core_->Serve(block.SRB_HaId, block.SRB_Target, target, effects);
       }
     }
   }
