@@ -7,7 +7,8 @@ set -euo pipefail
 
 guest=$1
 work=$2
-cache=${DRVFLASH_KERNEL_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/drvflash/kernel}
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+cache=${DRVFLASH_KERNEL_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/drvflash/kernel}
 PATH=$PATH:/usr/sbin:/sbin
 
 fail() { echo "qemu test: $*" >&2; exit 1; }
