@@ -54,10 +54,10 @@ std::string BuildInquiryText(const std::uint8_t* inquiryData) {
   return text.substr(0, text.find('\0'));
 }
 
-std::optional<std::string> InquireTargetText(std::uint8_t haId, std::uint8_t targetId,
-                                             std::uint8_t lun) {
+bool InquireTarget(std::uint8_t haId, std::uint8_t targetId, std::uint8_t lun,
+                   std::string& inquiryText) {
   if (g_inquiryBuffer == nullptr) {
-    return std::nullopt;
+    return false;
   }
   RequestFields fields;
   fields.haId = haId;
@@ -70,9 +70,10 @@ std::optional<std::string> InquireTargetText(std::uint8_t haId, std::uint8_t tar
   fields.cdbLength = 6;
   ExecuteRequest(fields, SCAN_INQUIRY_TIMEOUT);
   if (g_srb.SRB_Status != SS_COMP) {
-    return std::nullopt;
+    return false;
   }
-  return BuildInquiryText(g_inquiryBuffer);
+  inquiryText = BuildInquiryText(g_inquiryBuffer);
+  return true;
 }
 
 std::string BuildDriveListEntry(std::uint8_t haId, std::uint8_t targetId,
@@ -98,10 +99,11 @@ std::optional<std::vector<std::string>> FindDrives() {
     SendASPI32Command(&adapterInquiry);
     const std::string identifier = AdapterIdentifier(adapterInquiry);
     for (std::uint8_t target = 0; target < kTargetsPerAdapter; ++target) {
-      const auto text = InquireTargetText(static_cast<std::uint8_t>(ha), target, 0);
-      if (text && text->find(DRIVE_MODEL_NAME) != std::string::npos) {
+      std::string text;
+      if (InquireTarget(static_cast<std::uint8_t>(ha), target, 0, text) &&
+          text.find(DRIVE_MODEL_NAME) != std::string::npos) {
         entries.push_back(
-            BuildDriveListEntry(static_cast<std::uint8_t>(ha), target, identifier, *text));
+            BuildDriveListEntry(static_cast<std::uint8_t>(ha), target, identifier, text));
       }
     }
   }

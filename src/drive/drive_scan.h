@@ -17,9 +17,9 @@ inline constexpr std::size_t INQUIRY_TEXT_LENGTH = 34;
 std::string BuildInquiryText(const std::uint8_t* inquiryData);
 
 // Sends the scan INQUIRY to one target through g_srb into g_inquiryBuffer and waits at most
-// 20 ms. The inquiry text when the target answered in time, else nothing.
-std::optional<std::string> InquireTargetText(std::uint8_t haId, std::uint8_t targetId,
-                                             std::uint8_t lun);
+// 20 ms. True, with the inquiry text, when the target answered in time.
+bool InquireTarget(std::uint8_t haId, std::uint8_t targetId, std::uint8_t lun,
+                   std::string& inquiryText);
 
 // "HA=<hex> ID=<hex> <adapter identifier>  <inquiry text>".
 std::string BuildDriveListEntry(std::uint8_t haId, std::uint8_t targetId,

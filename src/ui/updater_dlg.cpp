@@ -1,9 +1,12 @@
 #include "ui/updater_dlg.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "drive/transfer_buffers.h"
 #include "messages/built_in_text.h"
 #include "ui/control_id.h"
 #include "ui/qt_translations.h"
@@ -11,6 +14,18 @@
 CUpdaterDlg::CUpdaterDlg(QWidget* parent) : QDialog(parent) {
   drvflash::ApplyQtTranslations();
   setWindowTitle(QStringLiteral("drvflash version 1.00"));
+
+  m_driveList = new QComboBox(this);
+  drvflash::SetControlId(*m_driveList, IDC_DRIVE_LIST);
+  // An edit field whose text never becomes an entry: the drive address comes from the entries
+  // the scan listed, never from what was typed.
+  m_driveList->setEditable(true);
+  m_driveList->setInsertPolicy(QComboBox::NoInsert);
+  // Only a user's choice reaches the handler; programmatic selection does not.
+  connect(m_driveList, &QComboBox::activated, this, [this] { OnSelchangeDrive(); });
+
+  m_driveVersion = new QLabel(QStringLiteral("???"), this);
+  drvflash::SetControlId(*m_driveVersion, IDC_DRIVE_VERSION);
 
   m_logPane = new QPlainTextEdit(this);
   drvflash::SetControlId(*m_logPane, IDC_LOG_PANE);
@@ -20,11 +35,16 @@ CUpdaterDlg::CUpdaterDlg(QWidget* parent) : QDialog(parent) {
   m_logPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_driveList);
+  layout->addWidget(m_driveVersion);
   layout->addWidget(m_logPane);
 }
 
 bool CUpdaterDlg::OnInitDialog() {
+  AllocateTransferBuffers();
   SetCodePageFromSystem();
+  ScanDrives();
+  SelectFirstDrive();
   ShowAttentionText();
   return true;
 }

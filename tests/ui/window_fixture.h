@@ -16,7 +16,7 @@
 namespace drvflash {
 
 // A fresh process state for each test: empty log, code page not yet read, boxes recorded.
-class WindowTest : public testing::Test {
+class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_logText.clear();
