@@ -1,0 +1,3 @@
+#include "update/worker_request.h"
+
+WorkerRequest toThread;
