@@ -2,12 +2,15 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "drive/transfer_buffers.h"
 #include "messages/built_in_text.h"
+#include "messages/resource_language.h"
 #include "ui/control_id.h"
 #include "ui/qt_translations.h"
 
@@ -27,6 +30,20 @@ CUpdaterDlg::CUpdaterDlg(QWidget* parent) : QDialog(parent) {
   m_driveVersion = new QLabel(QStringLiteral("???"), this);
   drvflash::SetControlId(*m_driveVersion, IDC_DRIVE_VERSION);
 
+  m_openFirmwareFile = new QPushButton(ResourceLanguage() == Language::Japanese
+                                           ? QStringLiteral("ファイルを開く")
+                                           : QStringLiteral("Open firmware file"),
+                                       this);
+  drvflash::SetControlId(*m_openFirmwareFile, IDC_OPEN_FIRMWARE_FILE);
+  connect(m_openFirmwareFile, &QPushButton::clicked, this, [this] { OnOpenFirmwareFile(); });
+
+  m_firmwareFile = new QLineEdit(this);
+  drvflash::SetControlId(*m_firmwareFile, IDC_FIRMWARE_FILE);
+  m_firmwareFile->setReadOnly(true);
+
+  m_fileVersion = new QLabel(QStringLiteral("???"), this);
+  drvflash::SetControlId(*m_fileVersion, IDC_FILE_VERSION);
+
   m_logPane = new QPlainTextEdit(this);
   drvflash::SetControlId(*m_logPane, IDC_LOG_PANE);
   m_logPane->setReadOnly(true);
@@ -37,6 +54,9 @@ CUpdaterDlg::CUpdaterDlg(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_driveList);
   layout->addWidget(m_driveVersion);
+  layout->addWidget(m_openFirmwareFile);
+  layout->addWidget(m_firmwareFile);
+  layout->addWidget(m_fileVersion);
   layout->addWidget(m_logPane);
 }
 
@@ -45,6 +65,7 @@ bool CUpdaterDlg::OnInitDialog() {
   SetCodePageFromSystem();
   ScanDrives();
   SelectFirstDrive();
+  DiscoverFirmwareFile();
   ShowAttentionText();
   return true;
 }
