@@ -72,7 +72,8 @@ bool SameHardwareAndVendor(CUpdaterDlg& dialog, const FirmwareHeader& header,
 }
 
 bool IsRevision(std::string_view revision) {
-  return SameBytes(g_inquiryBuffer + kRevisionOffset, revision.data(), kRevisionLength);
+  return g_inquiryBuffer != nullptr &&
+         SameBytes(g_inquiryBuffer + kRevisionOffset, revision.data(), kRevisionLength);
 }
 
 }  // namespace
