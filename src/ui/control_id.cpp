@@ -14,6 +14,11 @@ void SetControlId(QWidget& control, int id) {
   control.setObjectName(QStringLiteral("control%1").arg(id));
 }
 
+int ControlIdOf(const QWidget& control) {
+  const QVariant id = control.property(kControlIdProperty);
+  return id.isValid() ? id.toInt() : -1;
+}
+
 QWidget* FindControl(const QWidget& window, int id) {
   for (QWidget* child : window.findChildren<QWidget*>()) {
     if (child->property(kControlIdProperty) == QVariant(id)) {
