@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -51,6 +52,20 @@ CUpdaterDlg::CUpdaterDlg(QWidget* parent) : QDialog(parent) {
   m_logPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_logPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
+  m_progress = new QProgressBar(this);
+  drvflash::SetControlId(*m_progress, IDC_PROGRESS);
+  m_progress->setTextVisible(false);
+
+  const bool japanese = ResourceLanguage() == Language::Japanese;
+  m_start = new QPushButton(japanese ? QStringLiteral("開始") : QStringLiteral("Start"), this);
+  drvflash::SetControlId(*m_start, IDC_START);
+  m_start->setAutoDefault(false);
+  connect(m_start, &QPushButton::clicked, this, [this] { OnStart(); });
+
+  m_close = new QPushButton(japanese ? QStringLiteral("閉じる") : QStringLiteral("Close"), this);
+  drvflash::SetControlId(*m_close, IDCANCEL);
+  m_close->setAutoDefault(false);
+
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_driveList);
   layout->addWidget(m_driveVersion);
@@ -58,11 +73,16 @@ CUpdaterDlg::CUpdaterDlg(QWidget* parent) : QDialog(parent) {
   layout->addWidget(m_firmwareFile);
   layout->addWidget(m_fileVersion);
   layout->addWidget(m_logPane);
+  layout->addWidget(m_progress);
+  layout->addWidget(m_start);
+  layout->addWidget(m_close);
 }
 
 bool CUpdaterDlg::OnInitDialog() {
   AllocateTransferBuffers();
   SetCodePageFromSystem();
+  m_progress->setRange(0, PROGRESS_RANGE);
+  m_progress->setValue(0);
   ScanDrives();
   SelectFirstDrive();
   DiscoverFirmwareFile();

@@ -6,9 +6,11 @@
 #include "ui/message_box_presenter.h"
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QShowEvent;
 
@@ -17,8 +19,14 @@ inline constexpr int IDC_DRIVE_LIST = 1000;
 inline constexpr int IDC_OPEN_FIRMWARE_FILE = 1001;
 inline constexpr int IDC_FIRMWARE_FILE = 1003;
 inline constexpr int IDC_LOG_PANE = 1005;
+inline constexpr int IDC_PROGRESS = 1006;
+inline constexpr int IDC_START = 1007;
 inline constexpr int IDC_FILE_VERSION = 1012;
 inline constexpr int IDC_DRIVE_VERSION = 1013;
+inline constexpr int IDCANCEL = 2;
+
+// Steps of the progress bar: a complete update without its kernel part.
+inline constexpr int PROGRESS_RANGE = 35;
 
 // The main window. Every public operation may be called from a worker thread: it is applied on
 // the window's thread before it returns.
@@ -53,6 +61,18 @@ class CUpdaterDlg : public QDialog {
   drvflash::BoxAnswer ShowMessageBox(std::string_view text, std::string_view caption,
                                      drvflash::BoxButtons type);
 
+  // The controls a running request locks: Start, Close, Open firmware file and the drive list,
+  // always switched in this order.
+  void EnableRequestControls(bool enable);
+  // Progress bar: back to 0, or one step on (never past its end).
+  void ResetProgress();
+  void StepProgress();
+  // The exact bytes of the selected drive list entry; empty when none is selected.
+  std::string SelectedDriveEntry();
+
+  // The hidden key: shows the selected drive's vendor id and serial number, from a worker.
+  void StartDriveInfoReport();
+
  protected:
   // The start-up sequence, run once, before the window first appears.
   virtual bool OnInitDialog();
@@ -63,6 +83,10 @@ class CUpdaterDlg : public QDialog {
   void OnSelchangeDrive();
   // The Open firmware file button.
   void OnOpenFirmwareFile();
+  // The Start button: confirms, then starts the update on a worker.
+  void OnStart();
+
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void SetLogPaneText(std::string_view text);
@@ -74,5 +98,8 @@ class CUpdaterDlg : public QDialog {
   QLineEdit* m_firmwareFile = nullptr;
   QLabel* m_fileVersion = nullptr;
   QPlainTextEdit* m_logPane = nullptr;
+  QProgressBar* m_progress = nullptr;
+  QPushButton* m_start = nullptr;
+  QPushButton* m_close = nullptr;
   bool m_initialized = false;
 };
