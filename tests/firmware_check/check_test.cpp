@@ -1,7 +1,7 @@
+#include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <fcntl.h>
 #include <QPlainTextEdit>
 
 #include "check_fixture.h"
@@ -456,7 +456,8 @@ TEST_F(CheckTest, EveryFailureShowsItsExactTextsInBothLanguages) {
   }
 }
 
-// What the advisory lock covers: another opener that locks the file too.
+// A directory, a file that another opener holds locked (the lock keeps out only openers that
+// lock too), and a path too short to derive a kernel-part name from.
 TEST_F(CheckTest, FilesThatCannotBeOpenedAreNamedWhole) {
   StartDrive(DriveFields("1.28"));
   const std::string path = WriteFirmware(NormalPart(), KernelPart());
