@@ -19,7 +19,8 @@ constexpr BYTE kDownloadMode = 7;
 constexpr BYTE kIdBlockBuffer = 0xF1;
 constexpr std::uint32_t kIdBlockSize = 48;
 constexpr BYTE kMarkerBuffer = 0xB0;
-constexpr std::uint32_t kMarkerBufferSize = 0x20000;  // the marker lies near 64 KiB; its 16 bytes cross it
+// The marker lies 8 bytes below 64 KiB, so the 16 bytes read with it cross that boundary.
+constexpr std::uint32_t kMarkerBufferSize = 0x20000;
 constexpr std::uint32_t kMarkerOffset = 0xFFF8;
 constexpr BYTE kMarkerSet = 0xBC;
 constexpr BYTE kSignatureBuffer = 0xFF;
