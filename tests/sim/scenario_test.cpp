@@ -76,6 +76,8 @@ TEST(ScenarioTest, ReadsEveryField) {
 TEST(ScenarioTest, MalformedScenarioIsRefusedNamingTheFault) {
   const std::vector<std::pair<const char*, const char*>> cases = {
       {R"({"adapters": [)", "not valid JSON"},
+      // A number past the range of a double is a parse fault of its own kind.
+      {R"({"adapters": [{"targets": {"1": {"restart_ms": 1e400}}}]})", "not valid JSON"},
       {R"([])", "must be an object"},
       {R"({"usable": "yes"})", "usable: must be true or false"},
       {R"({"adapter": []})", "adapter: unknown field"},

@@ -42,8 +42,9 @@ TEST_F(StateFileTest, UpdatedRevisionAndKernelModeCarryOverToTheNextLayer) {
 
 TEST_F(StateFileTest, UnreadableStateFileRefusesTheLayerNamingTheFile) {
   const auto file = folder / "drive-state.json";
-  for (const char* content : {"{", R"({"revision": "1.3", "mode": "normal"})",
-                              R"({"revision": "1.30", "mode": "flash"})"}) {
+  for (const char* content :
+       {"{", R"({"revision": "1.3", "mode": "normal"})", R"({"revision": "1.30", "mode": "flash"})",
+        R"({"revision": 1e400, "mode": "normal"})"}) {
     SCOPED_TRACE(content);
     std::ofstream(file) << content;
     ScenarioLoad load = ParseScenario(Scenario(), "test scenario", folder);

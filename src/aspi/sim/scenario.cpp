@@ -362,7 +362,7 @@ ScenarioLoad ParseScenario(std::string_view text, const std::string& source,
   json root;
   try {
     root = json::parse(text);
-  } catch (const json::parse_error& error) {
+  } catch (const json::exception& error) {  // a syntax fault, or a number out of range
     load.error = source + ": not valid JSON: " + error.what();
     return load;
   }
