@@ -124,6 +124,34 @@ TEST_F(UpdateTest, BlankVariantDriveTakesItsFirmwareWithoutTheModeSwitchButIsClo
             Concat<Milliseconds>({{2000ms, 3000ms}, Repeat(30ms, 32), {30ms, 4000ms}}));
 }
 
+TEST_F(UpdateTest, AnUnreadIdentificationBlockBeforeTheModeSwitchIsNotedAndTheSwitchTried) {
+  // The check reads the block first; the second read, the variant probe's, fails.
+  StartDrive(DriveFields("1.29"),
+             Fault("read_buffer", Sense("04-44-00"), 2, 1, {{"buffer_id", 0xF1}}));
+  WriteFirmware();
+  Open();
+  RunUpdate();
+  EXPECT_EQ(Commands(), Concat<std::string>({{"TUR", "TUR"},
+                                             CHECK_OEM,
+                                             {"RB f1", "WB4 ff 0"},
+                                             PartChunks("f0", 32),
+                                             {"WB5 ff 0", "INQ", "INQ"}}));
+  EXPECT_EQ(g_logText, PREPARING + "\r\n Buffer read error." + DONE + NORMAL_START + RESTARTING +
+                           Success("1.30"));
+  EXPECT_TRUE(presenter.boxes.empty());
+}
+
+TEST_F(UpdateTest, UnexpectedErrorInJapanese) {
+  StartDrive(DriveFields("1.29"), Fault("test_unit_ready", Sense("04-08-01"), 2));
+  WriteFirmware();
+  Open(Language::Japanese);
+  RunUpdate();
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(presenter.boxes[0].text, "予期していないエラーが発生しました．(asc 04-08-01)");
+  EXPECT_EQ(presenter.boxes[0].caption, "不明なエラー");
+  EXPECT_EQ(g_logText, "\r\n 予期していないエラーが発生しました.\r\n (asc 04-08-01)");
+}
+
 TEST_F(UpdateTest, TheSecondTestUnitReadyDecidesWhetherTheUpdateGoesOn) {
   struct Case {
     const char* name;
