@@ -12,6 +12,7 @@
 #include "firmware/firmware_check_messages.h"
 #include "firmware/firmware_file.h"
 #include "firmware/firmware_header.h"
+#include "firmware/header_comparison.h"
 #include "firmware/kernel_file_path.h"
 #include "ui/updater_dlg.h"
 #include "update/worker_request.h"
@@ -56,19 +57,27 @@ std::optional<FirmwareHeader> ReadImageHeader(CUpdaterDlg& dialog, const std::st
   return header;
 }
 
-// Hardware, then vendor of a header against the drive's; the first that differs is reported.
-bool SameHardwareAndVendor(CUpdaterDlg& dialog, const FirmwareHeader& header,
-                           const DriveIdBlock& drive, const std::string& chosenPath) {
-  if (!SameBytes(header.hardwareVersion, drive.hardwareVersion, sizeof drive.hardwareVersion)) {
-    dialog.ShowMessageAndLogLine(120, 121, 122, drvflash::BoxButtons::Ok);
-    return false;
+// A header against the drive's identification; the first field that differs is reported.
+bool MatchesDrive(CUpdaterDlg& dialog, const FirmwareHeader& header, const DriveIdBlock& drive,
+                  const std::string& chosenPath, bool compareVariant) {
+  switch (FirstHeaderMismatch(header, drive, compareVariant)) {
+    case HeaderMismatch::None:
+      return true;
+    case HeaderMismatch::HardwareVersion:
+      dialog.ShowMessageAndLogLine(120, 121, 122, drvflash::BoxButtons::Ok);
+      return false;
+    case HeaderMismatch::VendorId: {
+      const auto* vendor = reinterpret_cast<const std::uint8_t*>(drive.vendorId);
+      Report(dialog, ImproperFirmwareMessage(chosenPath, EditionName(vendor)));
+      return false;
+    }
+    case HeaderMismatch::VariantId: {
+      const auto* variant = reinterpret_cast<const std::uint8_t*>(drive.variantId);
+      Report(dialog, ImproperFirmwareMessage(chosenPath, EditionName(variant)));
+      return false;
+    }
   }
-  if (!SameBytes(header.vendorId, drive.vendorId, sizeof drive.vendorId)) {
-    const auto* vendor = reinterpret_cast<const std::uint8_t*>(drive.vendorId);
-    Report(dialog, ImproperFirmwareMessage(chosenPath, EditionName(vendor)));
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool IsRevision(std::string_view revision) {
@@ -125,22 +134,16 @@ int CheckFirmwareFile(WorkerRequest& request) {
     }
     const std::optional<FirmwareHeader> kernel =
         ReadImageHeader(dialog, *kernelPath, KERNEL_IMAGE_SIZE);
-    if (!kernel || !SameHardwareAndVendor(dialog, *kernel, drive, path)) {
+    if (!kernel || !MatchesDrive(dialog, *kernel, drive, path, /*compareVariant=*/false)) {
       return CHECK_STOPPED;
     }
   }
 
   // Read again: the file may have changed while the drive was asked.
   normal = ReadImageHeader(dialog, path, NORMAL_IMAGE_SIZE);
-  if (!normal || !SameHardwareAndVendor(dialog, *normal, drive, path)) {
-    return CHECK_STOPPED;
-  }
-  const bool variantBlank = drive.variantId[0] == ' ';
-  if (!variantBlank && !SameBytes(normal->variantId, drive.variantId, sizeof drive.variantId)) {
-    const auto* variant = reinterpret_cast<const std::uint8_t*>(drive.variantId);
-    Report(dialog, ImproperFirmwareMessage(path, EditionName(variant)));
+  if (!normal || !MatchesDrive(dialog, *normal, drive, path, /*compareVariant=*/true)) {
     return CHECK_STOPPED;
   }
   request.firmwareVersion.assign(normal->firmwareVersion, sizeof normal->firmwareVersion);
-  return variantBlank ? CHECK_PASSED_VARIANT_BLANK : CHECK_PASSED;
+  return IsVariantBlank(drive) ? CHECK_PASSED_VARIANT_BLANK : CHECK_PASSED;
 }
