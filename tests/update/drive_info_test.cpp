@@ -7,8 +7,8 @@ namespace {
 
 class DriveInfoTest : public UpdateTest {
  protected:
-  void PressF10(Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(window.get(), Qt::Key_F10, modifiers);
+  void PressF10(Qt::KeyboardModifiers modifiers = Qt::NoModifier, QWidget* control = nullptr) {
+    QTest::keyClick(control != nullptr ? control : window.get(), Qt::Key_F10, modifiers);
   }
 };
 
@@ -24,7 +24,7 @@ TEST_F(DriveInfoTest, F10ShowsTheVendorIdAndTheWholeSerialNumber) {
        {{"serial", "SERIAL0123456789"}, {"vendor", "ZEPHRA  "}},
        Qt::NoModifier,
        "ZEPHRA  \r\nserial number : SERIAL0123456789"},
-      {"the maker's id as it stands, trailing space included, with Alt",
+      {"the maker's id as it stands, trailing space included; Alt, on the log pane",
        {{"serial", "AB12"}, {"vendor", "ROZUVAZ "}},
        Qt::AltModifier,
        "ROZUVAZ \r\nserial number : AB12            "},
@@ -34,7 +34,7 @@ TEST_F(DriveInfoTest, F10ShowsTheVendorIdAndTheWholeSerialNumber) {
     StartDrive(DriveFields("1.29", c.idBlock));
     Open();
     const QString pane = PaneText();
-    PressF10(c.modifiers);
+    PressF10(c.modifiers, c.modifiers == Qt::AltModifier ? &LogPane() : nullptr);
     WaitUntilIdle();
     EXPECT_EQ(Commands(), std::vector<std::string>{"RB f1"});
     ASSERT_EQ(presenter.boxes.size(), 1u);
