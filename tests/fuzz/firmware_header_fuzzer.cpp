@@ -75,6 +75,17 @@ std::vector<DriveIdBlock> ReadSimulatedDrives() {
   return drives;
 }
 
+// The file is written anew for every input: in memory when no TMPDIR says otherwise, which
+// runs some forty times faster than on disk.
+std::filesystem::path ScratchDirectory() {
+  std::error_code error;
+  if (std::getenv("TMPDIR") == nullptr && std::filesystem::is_directory("/dev/shm", error) &&
+      ::access("/dev/shm", W_OK) == 0) {
+    return "/dev/shm";
+  }
+  return std::filesystem::temp_directory_path();
+}
+
 void RemoveScratchFile() {
   std::error_code ignored;
   std::filesystem::remove(g_file, ignored);
@@ -151,8 +162,7 @@ void CheckComparison(const std::uint8_t* bytes, std::size_t flipAt) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g_drives = ReadSimulatedDrives();
   FUZZ_REQUIRE(IsVariantBlank(g_drives[1]) && !IsVariantBlank(g_drives[0]));
-  g_file = std::filesystem::temp_directory_path() /
-           ("drvflash-header-fuzz-" + std::to_string(::getpid()) + ".bin");
+  g_file = ScratchDirectory() / ("drvflash-header-fuzz-" + std::to_string(::getpid()) + ".bin");
   std::atexit(RemoveScratchFile);
   return 0;
 }
