@@ -1,4 +1,6 @@
+#include <QComboBox>
 #include <QLineEdit>
+#include <QTest>
 
 #include "update_fixture.h"
 
@@ -85,6 +87,35 @@ TEST_F(StartTest, WithNoDriveListedNothingIsSentAnywhere) {
     window.reset();
     presenter.boxes.clear();
   }
+}
+
+TEST_F(StartTest, TheNotFoundEntryAppendedToAnOldListIsNoDriveEither) {
+  // A listed drive on target 1, another device on target 0: the address the not-found entry
+  // stands for.
+  StartScenario(
+      {{"adapters", {{{"targets", {{"0", {{"kind", "other"}}}, {"1", {{"kind", "qtx517"}}}}}}}}});
+  WriteFirmware();
+  Open();
+  // A rescan while the layer is unusable keeps the old entries and appends the not-found one.
+  StartScenario({{"usable", false}});
+  window->ScanDrives();
+  window->SelectFirstDrive();
+  auto& list = *FindControl<QComboBox>(*window, 1000);
+  ASSERT_EQ(list.count(), 2);
+  list.setFocus();
+  QTest::keyClick(&list, Qt::Key_Down);
+  ASSERT_EQ(list.currentIndex(), 1);
+  traceLines.str("");
+
+  ClickStart();
+  QTest::keyClick(window.get(), Qt::Key_F10);
+  WaitUntilIdle();
+  EXPECT_TRUE(Traced(true).empty());
+  ASSERT_EQ(presenter.boxes.size(), 2u);
+  EXPECT_EQ(presenter.boxes[0].text, "QTX-517 is not found");
+  EXPECT_EQ(presenter.boxes[0].caption, "Message");
+  EXPECT_EQ(presenter.boxes[1].text, "QTX-517 is not found");
+  EXPECT_EQ(presenter.boxes[1].caption, "information");
 }
 
 TEST_F(StartTest, CancelAtTheConfirmationStartsNothing) {
