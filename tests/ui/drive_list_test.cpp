@@ -12,6 +12,7 @@
 #include "drive/request_block.h"
 #include "platform/virtual_clock.h"
 #include "scripted_aspi_layer.h"
+#include "ui/file_dialog_presenter.h"
 #include "window_fixture.h"
 
 namespace drvflash {
@@ -29,15 +30,27 @@ std::vector<BYTE> InquiryData(const char* vendor, const char* product, const cha
   return data;
 }
 
+// Counts the file dialogs that Return opens through the default button, and cancels them.
+class CancellingFileDialog final : public FileDialogPresenter {
+ public:
+  std::optional<std::string> ChooseFirmwareFile(QWidget&) override {
+    ++shown;
+    return std::nullopt;
+  }
+  int shown = 0;
+};
+
 class DriveListTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
     SetActiveClock(&clock);
     SetActiveAspiLayer(&layer);
+    SetActiveFileDialogPresenter(&fileDialog);
   }
   void TearDown() override {
     WindowTest::TearDown();
+    SetActiveFileDialogPresenter(nullptr);
     SetActiveAspiLayer(nullptr);
     SetActiveClock(nullptr);
   }
@@ -71,6 +84,7 @@ class DriveListTest : public WindowTest {
 
   VirtualClock clock;
   ScriptedAspiLayer layer;
+  CancellingFileDialog fileDialog;
 };
 
 TEST_F(DriveListTest, StartUpListsTheDrivesInScanOrderAndSelectsTheFirst) {
@@ -153,6 +167,7 @@ TEST_F(DriveListTest, TypedTextNeverBecomesAnEntryNorAnAddress) {
   QTest::keyClicks(edit, "HA=7 ID=5 X  Y (ver9.99)");
   QTest::keyClick(edit, Qt::Key_Return);
 
+  EXPECT_EQ(fileDialog.shown, 1) << "Return goes on to the default button, Open firmware file";
   EXPECT_EQ(DriveList().count(), 1);
   EXPECT_EQ(g_haId, 0);
   EXPECT_EQ(g_targetId, 1);
