@@ -7,11 +7,13 @@
 #if defined(__SANITIZE_THREAD__)
 // Qt is not built with ThreadSanitizer: it cannot see Qt's own synchronisation, so what Qt's
 // libraries allocate, copy and free on their own threads (the raster paint pool, queued
-// events) would read as races. Our code that Qt calls is still checked.
+// events, the GLib event loop of each Qt thread) would read as races. Our code that Qt calls is
+// still checked.
 extern "C" const char* __tsan_default_suppressions() {
   return "called_from_lib:libQt6Core.so.6\n"
          "called_from_lib:libQt6Gui.so.6\n"
-         "called_from_lib:libQt6Widgets.so.6\n";
+         "called_from_lib:libQt6Widgets.so.6\n"
+         "called_from_lib:libglib-2.0.so.0\n";
 }
 #endif
 
