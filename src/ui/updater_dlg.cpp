@@ -1,5 +1,6 @@
 #include "ui/updater_dlg.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,78 +8,56 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QVBoxLayout>
 
 #include "drive/transfer_buffers.h"
 #include "messages/built_in_text.h"
 #include "messages/resource_language.h"
+#include "ui/application_icon.h"
 #include "ui/control_id.h"
+#include "ui/dialog_builder.h"
 #include "ui/qt_translations.h"
+#include "ui/resources/dialog_templates.h"
+#include "ui/startup_notes.h"
 
-CUpdaterDlg::CUpdaterDlg(QWidget* parent) : QDialog(parent) {
+namespace {
+
+template <class Control>
+Control* Bind(CUpdaterDlg& dialog, int id) {
+  auto* control = drvflash::FindControl<Control>(dialog, id);
+  Q_ASSERT(control != nullptr);
+  return control;
+}
+
+}  // namespace
+
+CUpdaterDlg::CUpdaterDlg(QWidget* parent) : QDialog(parent), m_hIcon(drvflash::ApplicationIcon()) {
   drvflash::ApplyQtTranslations();
-  setWindowTitle(QStringLiteral("drvflash version 1.00"));
+  drvflash::BuildDialog(*this, MainDialogTemplate(), ResourceLanguage());
 
-  m_driveList = new QComboBox(this);
-  drvflash::SetControlId(*m_driveList, IDC_DRIVE_LIST);
-  // An edit field whose text never becomes an entry: the drive address comes from the entries
-  // the scan listed, never from what was typed.
-  m_driveList->setEditable(true);
-  m_driveList->setInsertPolicy(QComboBox::NoInsert);
-  // Only a user's choice reaches the handler; programmatic selection does not.
+  m_close = Bind<QPushButton>(*this, IDCANCEL);
+  m_fileVersion = Bind<QLabel>(*this, IDC_FILE_VERSION);
+  m_driveVersion = Bind<QLabel>(*this, IDC_DRIVE_VERSION);
+  m_openFirmwareFile = Bind<QPushButton>(*this, IDC_OPEN_FIRMWARE_FILE);
+  m_driveList = Bind<QComboBox>(*this, IDC_DRIVE_LIST);
+  m_logPane = Bind<QPlainTextEdit>(*this, IDC_LOG_PANE);
+  m_firmwareFile = Bind<QLineEdit>(*this, IDC_FIRMWARE_FILE);
+  m_progress = Bind<QProgressBar>(*this, IDC_PROGRESS);
+  m_start = Bind<QPushButton>(*this, IDC_START);
+
+  // Only a user's choice of an entry reaches the handler; a programmatic selection does not,
+  // and text typed into the edit field never becomes an entry (the template's NoInsert).
   connect(m_driveList, &QComboBox::activated, this, [this] { OnSelchangeDrive(); });
-
-  m_driveVersion = new QLabel(QStringLiteral("???"), this);
-  drvflash::SetControlId(*m_driveVersion, IDC_DRIVE_VERSION);
-
-  m_openFirmwareFile = new QPushButton(ResourceLanguage() == Language::Japanese
-                                           ? QStringLiteral("ファイルを開く")
-                                           : QStringLiteral("Open firmware file"),
-                                       this);
-  drvflash::SetControlId(*m_openFirmwareFile, IDC_OPEN_FIRMWARE_FILE);
   connect(m_openFirmwareFile, &QPushButton::clicked, this, [this] { OnOpenFirmwareFile(); });
-
-  m_firmwareFile = new QLineEdit(this);
-  drvflash::SetControlId(*m_firmwareFile, IDC_FIRMWARE_FILE);
-  m_firmwareFile->setReadOnly(true);
-
-  m_fileVersion = new QLabel(QStringLiteral("???"), this);
-  drvflash::SetControlId(*m_fileVersion, IDC_FILE_VERSION);
-
-  m_logPane = new QPlainTextEdit(this);
-  drvflash::SetControlId(*m_logPane, IDC_LOG_PANE);
-  m_logPane->setReadOnly(true);
-  m_logPane->setLineWrapMode(QPlainTextEdit::NoWrap);
-  m_logPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  m_logPane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-
-  m_progress = new QProgressBar(this);
-  drvflash::SetControlId(*m_progress, IDC_PROGRESS);
-  m_progress->setTextVisible(false);
-
-  const bool japanese = ResourceLanguage() == Language::Japanese;
-  m_start = new QPushButton(japanese ? QStringLiteral("開始") : QStringLiteral("Start"), this);
-  drvflash::SetControlId(*m_start, IDC_START);
-  m_start->setAutoDefault(false);
   connect(m_start, &QPushButton::clicked, this, [this] { OnStart(); });
+  connect(m_close, &QPushButton::clicked, this, [this] { OnCancel(); });
 
-  m_close = new QPushButton(japanese ? QStringLiteral("閉じる") : QStringLiteral("Close"), this);
-  drvflash::SetControlId(*m_close, IDCANCEL);
-  m_close->setAutoDefault(false);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(m_driveList);
-  layout->addWidget(m_driveVersion);
-  layout->addWidget(m_openFirmwareFile);
-  layout->addWidget(m_firmwareFile);
-  layout->addWidget(m_fileVersion);
-  layout->addWidget(m_logPane);
-  layout->addWidget(m_progress);
-  layout->addWidget(m_start);
-  layout->addWidget(m_close);
+  // F10 reaches the window from whichever control has the focus.
+  qApp->installEventFilter(this);
 }
 
 bool CUpdaterDlg::OnInitDialog() {
+  // The About entry lives in the dialog's context menu (contextMenuEvent), built when asked.
+  setWindowIcon(m_hIcon);
   AllocateTransferBuffers();
   SetCodePageFromSystem();
   m_progress->setRange(0, PROGRESS_RANGE);
@@ -87,12 +66,17 @@ bool CUpdaterDlg::OnInitDialog() {
   SelectFirstDrive();
   DiscoverFirmwareFile();
   ShowAttentionText();
+  for (const drvflash::StartupNote& note : drvflash::StartupNotes()) {
+    AppendLogText(BuiltInText(note.english, note.japanese));
+  }
+  m_driveList->setFocus(Qt::OtherFocusReason);
   return true;
 }
 
 void CUpdaterDlg::showEvent(QShowEvent* event) {
   if (!m_initialized && !event->spontaneous()) {
     m_initialized = true;
+    drvflash::CenterOnScreen(*this);
     OnInitDialog();
   }
   QDialog::showEvent(event);

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <string_view>
 
 #include "ui/message_box_presenter.h"
+#include "ui/resources/dialog_templates.h"
 
 class QComboBox;
+class QContextMenuEvent;
 class QKeyEvent;
+class QPaintEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -23,7 +27,7 @@ inline constexpr int IDC_PROGRESS = 1006;
 inline constexpr int IDC_START = 1007;
 inline constexpr int IDC_FILE_VERSION = 1012;
 inline constexpr int IDC_DRIVE_VERSION = 1013;
-inline constexpr int IDCANCEL = 2;
+inline constexpr int IDCANCEL = IDCANCEL_BUTTON;
 
 // Steps of the progress bar: a complete update without its kernel part.
 inline constexpr int PROGRESS_RANGE = 35;
@@ -73,6 +77,11 @@ class CUpdaterDlg : public QDialog {
   // The hidden key: shows the selected drive's vendor id and serial number, from a worker.
   void StartDriveInfoReport();
 
+  // A system command: ids 16 to 31 open the About box; the close command closes the window.
+  void OnSysCommand(unsigned id);
+  // The picture shown while the minimised window is dragged: icon 128.
+  QIcon OnQueryDragIcon() const;
+
  protected:
   // The start-up sequence, run once, before the window first appears.
   virtual bool OnInitDialog();
@@ -86,7 +95,18 @@ class CUpdaterDlg : public QDialog {
   // The Start button: confirms, then starts the update on a worker.
   void OnStart();
 
-  void keyPressEvent(QKeyEvent* event) override;
+  // Closing: refused while a request runs; otherwise releases the transfer buffers. Close,
+  // Escape and the close box all come here.
+  void reject() override;
+  void OnCancel();
+
+  // The dialog's own context menu stands in for the title bar's system menu, which the window
+  // manager owns on Linux: it carries the About entry.
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  // Draws icon 128 centred while the window is minimised.
+  void paintEvent(QPaintEvent* event) override;
+  // F10, with or without Alt, from any control of the window: the hidden key.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void SetLogPaneText(std::string_view text);
@@ -101,5 +121,11 @@ class CUpdaterDlg : public QDialog {
   QProgressBar* m_progress = nullptr;
   QPushButton* m_start = nullptr;
   QPushButton* m_close = nullptr;
+  QIcon m_hIcon;
   bool m_initialized = false;
 };
+
+// The command id of the About entry.
+inline constexpr unsigned IDM_ABOUTBOX = 16;
+// The platform's close command.
+inline constexpr unsigned SC_CLOSE = 0xF060;

@@ -60,11 +60,3 @@ void CUpdaterDlg::StartDriveInfoReport() {
   // A running update keeps its own copy; this one stops at the busy test.
   StartWorker(toThread);
 }
-
-void CUpdaterDlg::keyPressEvent(QKeyEvent* event) {
-  // With or without Alt.
-  if (event->key() == Qt::Key_F10) {
-    StartDriveInfoReport();
-  }
-  QDialog::keyPressEvent(event);
-}

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "key_press.h"
 #include "update_fixture.h"
 
 namespace drvflash::testing {
@@ -8,7 +9,7 @@ namespace {
 class DriveInfoTest : public UpdateTest {
  protected:
   void PressF10(Qt::KeyboardModifiers modifiers = Qt::NoModifier, QWidget* control = nullptr) {
-    QTest::keyClick(control != nullptr ? control : window.get(), Qt::Key_F10, modifiers);
+    PressKey(*window, control, Qt::Key_F10, modifiers);
   }
 };
 

@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "key_press.h"
 #include "update_fixture.h"
 
 namespace drvflash::testing {
@@ -108,7 +109,7 @@ TEST_F(StartTest, TheNotFoundEntryAppendedToAnOldListIsNoDriveEither) {
   traceLines.str("");
 
   ClickStart();
-  QTest::keyClick(window.get(), Qt::Key_F10);
+  PressKey(*window, nullptr, Qt::Key_F10);
   WaitUntilIdle();
   EXPECT_TRUE(Traced(true).empty());
   ASSERT_EQ(presenter.boxes.size(), 2u);
