@@ -1,6 +1,7 @@
 // The main window's drive list: the scan's entries, the selected drive's address and version.
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "drive/drive_scan.h"
 #include "drive/request_block.h"
@@ -40,7 +41,11 @@ void CUpdaterDlg::ScanDrives() {
 }
 
 void CUpdaterDlg::SelectFirstDrive() {
-  drvflash::OnWindowThread(*this, [&] { m_driveList->setCurrentIndex(0); });
+  drvflash::OnWindowThread(*this, [&] {
+    m_driveList->setCurrentIndex(0);
+    // The entry's beginning, its address, is what shows in the edit field.
+    m_driveList->lineEdit()->setCursorPosition(0);
+  });
   ApplyDriveSelection();
 }
 

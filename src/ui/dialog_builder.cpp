@@ -42,8 +42,8 @@ QWidget* CreateControl(QDialog& dialog, const ControlTemplate& control, Language
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(Qt::AlignLeft |
                           ((control.styles & STYLE_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop));
-      label->setWordWrap((control.styles & STYLE_NO_WRAP) == 0 &&
-                         (control.styles & STYLE_VCENTER) == 0);
+      // Every text of the templates fits one line; Qt would also break "1.30" at its point.
+      label->setWordWrap(false);
       widget = label;
       break;
     }
