@@ -1,16 +1,14 @@
 #pragma once
 
+#include "messages/built_in_text.h"
+
 #include <string>
 #include <string_view>
 
 // A failure that the firmware check reports with texts built into the program, in the language
 // g_codePage selects: a box with `text` and `caption`, then `logText` appended to the progress
 // log (no log entry when it is empty).
-struct CheckMessage {
-  std::string text;
-  std::string caption;
-  std::string logText;
-};
+using CheckMessage = BuiltInMessage;
 
 // The drive identification block could not be read; `senseText` is that of the failed command.
 CheckMessage DriveIdReadFailureMessage(std::string_view senseText);

@@ -11,3 +11,15 @@ void SetCodePageFromSystem() {
 std::string_view BuiltInText(std::string_view english, std::string_view japanese) {
   return g_codePage == 932 ? japanese : english;
 }
+
+BuiltInMessage BuiltInText(const BuiltInMessage& english, const BuiltInMessage& japanese) {
+  return g_codePage == 932 ? japanese : english;
+}
+
+std::string JoinText(std::initializer_list<std::string_view> pieces) {
+  std::string text;
+  for (const std::string_view piece : pieces) {
+    text.append(piece);
+  }
+  return text;
+}
