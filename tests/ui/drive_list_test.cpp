@@ -12,7 +12,7 @@
 #include "drive/request_block.h"
 #include "platform/virtual_clock.h"
 #include "scripted_aspi_layer.h"
-#include "ui/file_dialog_presenter.h"
+#include "scripted_file_dialog.h"
 #include "window_fixture.h"
 
 namespace drvflash {
@@ -29,16 +29,6 @@ std::vector<BYTE> InquiryData(const char* vendor, const char* product, const cha
   std::memcpy(&data[32], revision, std::strlen(revision));
   return data;
 }
-
-// Counts the file dialogs that Return opens through the default button, and cancels them.
-class CancellingFileDialog final : public FileDialogPresenter {
- public:
-  std::optional<std::string> ChooseFirmwareFile(QWidget&) override {
-    ++shown;
-    return std::nullopt;
-  }
-  int shown = 0;
-};
 
 class DriveListTest : public WindowTest {
  protected:
@@ -84,7 +74,7 @@ class DriveListTest : public WindowTest {
 
   VirtualClock clock;
   ScriptedAspiLayer layer;
-  CancellingFileDialog fileDialog;
+  ScriptedFileDialog fileDialog;
 };
 
 TEST_F(DriveListTest, StartUpListsTheDrivesInScanOrderAndSelectsTheFirst) {

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ui/file_dialog_presenter.h"
+#include "scripted_file_dialog.h"
 #include "ui/qt_file_dialog_presenter.h"
 #include "update/worker_request.h"
 #include "window_fixture.h"
@@ -22,16 +22,6 @@ namespace drvflash {
 namespace {
 
 namespace fs = std::filesystem;
-
-class ScriptedFileDialog final : public FileDialogPresenter {
- public:
-  std::optional<std::string> ChooseFirmwareFile(QWidget&) override {
-    ++shown;
-    return answer;
-  }
-  std::optional<std::string> answer;
-  int shown = 0;
-};
 
 // Each test runs in a fresh current directory of its own.
 class FirmwareChoiceTest : public WindowTest {

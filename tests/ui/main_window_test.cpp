@@ -18,8 +18,8 @@
 #include "key_press.h"
 #include "platform/virtual_clock.h"
 #include "scripted_aspi_layer.h"
+#include "scripted_file_dialog.h"
 #include "ui/about_dlg.h"
-#include "ui/file_dialog_presenter.h"
 #include "ui/startup_notes.h"
 #include "update/update_thread.h"
 #include "window_fixture.h"
@@ -30,15 +30,6 @@ namespace {
 using testing::ScriptedAspiLayer;
 using testing::ScriptedReply;
 using testing::SentRequest;
-
-class NoFileDialog final : public FileDialogPresenter {
- public:
-  std::optional<std::string> ChooseFirmwareFile(QWidget&) override {
-    ++shown;
-    return std::nullopt;
-  }
-  int shown = 0;
-};
 
 // A drive on adapter 0, target 1 that answers INQUIRY and the identification block; no other
 // device answers.
@@ -91,7 +82,7 @@ class MainWindowTest : public WindowTest {
 
   VirtualClock clock;
   ScriptedAspiLayer layer;
-  NoFileDialog fileDialog;
+  ScriptedFileDialog fileDialog;
 };
 
 TEST_F(MainWindowTest, StartUpFillsTheWindowInOrderInBothLanguages) {
