@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -170,13 +171,13 @@ TEST_F(DriveListTest, ScanFromAWorkerFillsTheListWhileTheWindowKeepsRunning) {
   ASSERT_EQ(Entries(), QStringList{"QTX-517 is not found"});
 
   Devices({{{0, 2}, InquiryData("ZEPHRA  ", "QTX-517", "1.31")}});
-  bool done = false;
+  std::atomic<bool> done = false;
   std::thread worker([&] {
     window->ScanDrives();
     window->SelectFirstDrive();
     done = true;
   });
-  while (!QTest::qWaitFor([&] { return done; }, 50)) {
+  while (!QTest::qWaitFor([&] { return done.load(); }, 50)) {
   }
   worker.join();
   EXPECT_EQ(Entries(), QStringList{"HA=0 ID=2 A  ZEPHRA  QTX-517          (ver1.31)"});
