@@ -58,11 +58,11 @@ ScsiAnswer UnitAttentionReset() {
 
 }  // namespace
 
-Qtx517Drive::Qtx517Drive(const TargetSpec& spec, std::optional<DriveState> restored)
-    : spec_(spec),
-      revision_(restored ? restored->revision : spec.inquiry.revision),
+Qtx517Drive::Qtx517Drive(const TargetSpec& setup, std::optional<DriveState> restored)
+    : spec_(setup),
+      revision_(restored ? restored->revision : setup.inquiry.revision),
       kernelMode_(revision_ == kKernelRevision),
-      kernelMarker_(restored ? kernelMode_ : spec.kernelMarker),
+      kernelMarker_(restored ? kernelMode_ : setup.kernelMarker),
       kernelImage_(kKernelSize, 0),
       normalImage_(kNormalSize, 0) {
   if (restored && restored->kernelMode) {
@@ -71,7 +71,7 @@ Qtx517Drive::Qtx517Drive(const TargetSpec& spec, std::optional<DriveState> resto
     kernelMarker_ = true;
   }
   const std::string text =
-      spec.idBlock.serial + spec.idBlock.hardware + spec.idBlock.vendor + spec.idBlock.variant;
+      setup.idBlock.serial + setup.idBlock.hardware + setup.idBlock.vendor + setup.idBlock.variant;
   idBlock_.assign(text.begin(), text.end());
   idBlock_.resize(kIdBlockSize, 0);
 }

@@ -19,7 +19,7 @@ class Qtx517Drive final : public SimulatedDevice {
  public:
   // `restored` is what the state file held, if anything; the state file, if any, is rewritten
   // whenever the revision or the mode changes.
-  Qtx517Drive(const TargetSpec& spec, std::optional<DriveState> restored);
+  Qtx517Drive(const TargetSpec& setup, std::optional<DriveState> restored);
 
   Milliseconds BackAt() const override { return backAt_; }
   ScsiAnswer Execute(const DeviceRequest& request, Milliseconds now) override;

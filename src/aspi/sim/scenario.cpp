@@ -150,13 +150,13 @@ DiscState ReadDisc(const json& target, const std::string& where) {
 TargetSpec ReadTarget(const json& value, const std::string& where,
                       const std::filesystem::path& baseDirectory) {
   const json& target = RequireObject(value, where);
-  TargetSpec spec;
+  TargetSpec setup;
   const std::string kind = ReadString(target, "kind", "qtx517", where);
   if (kind == "other") {
     OnlyKnownFields(target, where, {"kind", "inquiry"});
-    spec.kind = TargetSpec::Kind::Other;
-    spec.inquiry = ReadInquiry(target, {"ACME    ", "DISK            ", "0001"}, where);
-    return spec;
+    setup.kind = TargetSpec::Kind::Other;
+    setup.inquiry = ReadInquiry(target, {"ACME    ", "DISK            ", "0001"}, where);
+    return setup;
   }
   if (kind != "qtx517") {
     Refuse(Child(where, "kind"), "\"" + kind + "\" is not one of qtx517, other");
@@ -164,20 +164,20 @@ TargetSpec ReadTarget(const json& value, const std::string& where,
   OnlyKnownFields(target, where,
                   {"kind", "inquiry", "id_block", "kernel_marker", "kernel_required", "disc",
                    "restart_ms", "state_file"});
-  spec.inquiry = ReadInquiry(target, {"ROZUVAZ ", "QTX-517         ", "1.28"}, where);
-  spec.idBlock = ReadIdBlock(target, where);
-  spec.kernelMarker = ReadBool(target, "kernel_marker", false, where);
-  spec.kernelRequired = ReadBool(target, "kernel_required", false, where);
-  spec.disc = ReadDisc(target, where);
-  spec.restart = Milliseconds{ReadInteger(target, "restart_ms", 3500, 0, 3600000, where)};
+  setup.inquiry = ReadInquiry(target, {"ROZUVAZ ", "QTX-517         ", "1.28"}, where);
+  setup.idBlock = ReadIdBlock(target, where);
+  setup.kernelMarker = ReadBool(target, "kernel_marker", false, where);
+  setup.kernelRequired = ReadBool(target, "kernel_required", false, where);
+  setup.disc = ReadDisc(target, where);
+  setup.restart = Milliseconds{ReadInteger(target, "restart_ms", 3500, 0, 3600000, where)};
   if (target.contains("state_file")) {
     const std::string file = ReadString(target, "state_file", "", where);
     if (file.empty()) {
       Refuse(Child(where, "state_file"), "must name a file");
     }
-    spec.stateFile = baseDirectory / file;
+    setup.stateFile = baseDirectory / file;
   }
-  return spec;
+  return setup;
 }
 
 std::map<std::uint8_t, TargetSpec> DefaultTargets() {
@@ -203,20 +203,20 @@ AdapterSpec ReadAdapter(const json& value, const std::string& where,
                         const std::filesystem::path& baseDirectory) {
   const json& adapter = RequireObject(value, where);
   OnlyKnownFields(adapter, where, {"identifier", "targets"});
-  AdapterSpec spec;
-  spec.identifier = ReadString(adapter, "identifier", "SIM HOST ADAPTER", where);
-  if (spec.identifier.size() > 16) {
-    Refuse(Child(where, "identifier"), "\"" + spec.identifier + "\" is longer than 16 characters");
+  AdapterSpec setup;
+  setup.identifier = ReadString(adapter, "identifier", "SIM HOST ADAPTER", where);
+  if (setup.identifier.size() > 16) {
+    Refuse(Child(where, "identifier"), "\"" + setup.identifier + "\" is longer than 16 characters");
   }
   if (!adapter.contains("targets")) {
-    spec.targets = DefaultTargets();
-    return spec;
+    setup.targets = DefaultTargets();
+    return setup;
   }
   const std::string here = Child(where, "targets");
   for (const auto& [key, target] : RequireObject(adapter.at("targets"), here).items()) {
-    spec.targets[ReadTargetId(key, here)] = ReadTarget(target, Child(here, key), baseDirectory);
+    setup.targets[ReadTargetId(key, here)] = ReadTarget(target, Child(here, key), baseDirectory);
   }
-  return spec;
+  return setup;
 }
 
 // "kk-aa-qq" in hex.

@@ -151,22 +151,22 @@ std::unique_ptr<SimulatedAspiLayer> SimulatedAspiLayer::Create(const Scenario& s
   for (const AdapterSpec& adapterSpec : scenario.adapters) {
     Core::Adapter& adapter = core->adapters.emplace_back();
     adapter.identifier = adapterSpec.identifier;
-    for (const auto& [id, spec] : adapterSpec.targets) {
+    for (const auto& [id, setup] : adapterSpec.targets) {
       Core::Target& target = adapter.targets[id];
-      if (spec.kind == TargetSpec::Kind::Other) {
-        target.device = std::make_unique<OtherDevice>(spec.inquiry);
+      if (setup.kind == TargetSpec::Kind::Other) {
+        target.device = std::make_unique<OtherDevice>(setup.inquiry);
         continue;
       }
       std::optional<DriveState> restored;
-      if (spec.stateFile) {
-        DriveStateLoad load = LoadDriveState(*spec.stateFile);
+      if (setup.stateFile) {
+        DriveStateLoad load = LoadDriveState(*setup.stateFile);
         if (!load.error.empty()) {
           error = load.error;
           return nullptr;
         }
         restored = load.state;
       }
-      auto drive = std::make_unique<Qtx517Drive>(spec, restored);
+      auto drive = std::make_unique<Qtx517Drive>(setup, restored);
       target.drive = drive.get();
       target.device = std::move(drive);
     }
