@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "aspi/accepted_request.h"
 #include "aspi/aspi_layer.h"
@@ -24,17 +24,17 @@ class ThreadedLayer final : public AspiLayer {
   BYTE ExecuteScsiCommand(SRB_ExecSCSICmd& srb) override {
     auto accepted = AcceptedRequest::Accept(srb);
     std::lock_guard guard(mutex_);
-    pending_.push_back(std::move(accepted));
+    requests_.push_back(std::move(accepted));
     cv_.notify_all();
     return SS_PENDING;
   }
-  // Answers the oldest request on another thread once it has arrived; returns that thread.
-  std::thread AnswerNext(ScsiAnswer answer, bool* delivered) {
-    return std::thread([this, answer = std::move(answer), delivered] {
+  // Answers request number `index` (counted from 0) on another thread once it has arrived;
+  // returns that thread.
+  std::thread AnswerRequest(std::size_t index, ScsiAnswer answer, bool* delivered) {
+    return std::thread([this, index, answer = std::move(answer), delivered] {
       std::unique_lock lock(mutex_);
-      cv_.wait(lock, [this] { return !pending_.empty(); });
-      auto request = std::move(pending_.front());
-      pending_.pop_front();
+      cv_.wait(lock, [this, index] { return requests_.size() > index; });
+      auto request = requests_[index];
       lock.unlock();
       *delivered = request->Deliver(answer);
     });
@@ -43,7 +43,7 @@ class ThreadedLayer final : public AspiLayer {
  private:
   std::mutex mutex_;
   std::condition_variable cv_;
-  std::deque<std::shared_ptr<AcceptedRequest>> pending_;
+  std::vector<std::shared_ptr<AcceptedRequest>> requests_;
 };
 
 RequestFields InquiryOfTarget(BYTE target) {
@@ -68,9 +68,9 @@ TEST(ThreadedRequestTest, LateAnswerFromAnotherThreadNeverReachesTheNextRequest)
   bool lateDelivered = true;
   bool nextDelivered = false;
   std::thread late =
-      layer.AnswerNext(ScsiAnswer::Good(std::vector<BYTE>(254, 'L')), &lateDelivered);
+      layer.AnswerRequest(0, ScsiAnswer::Good(std::vector<BYTE>(254, 'L')), &lateDelivered);
   std::thread next =
-      layer.AnswerNext(ScsiAnswer::Good(std::vector<BYTE>(254, 'N')), &nextDelivered);
+      layer.AnswerRequest(1, ScsiAnswer::Good(std::vector<BYTE>(254, 'N')), &nextDelivered);
   EXPECT_EQ(ExecuteRequest(InquiryOfTarget(2), 30s), OUTCOME_OK);
   late.join();
   next.join();
