@@ -1,0 +1,1 @@
+#include "hardening_fixture.h"
