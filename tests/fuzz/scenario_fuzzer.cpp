@@ -125,11 +125,11 @@ json ScenarioJson(const Scenario& scenario) {
       json inquiry = {{"vendor", target.inquiry.vendor},
                       {"product", target.inquiry.product},
                       {"revision", target.inquiry.revision}};
-      json spec;
+      json described;
       if (target.kind == TargetSpec::Kind::Other) {
-        spec = {{"kind", "other"}, {"inquiry", inquiry}};
+        described = {{"kind", "other"}, {"inquiry", inquiry}};
       } else {
-        spec = {{"kind", "qtx517"},
+        described = {{"kind", "qtx517"},
                 {"inquiry", inquiry},
                 {"id_block",
                  {{"serial", target.idBlock.serial},
@@ -141,10 +141,10 @@ json ScenarioJson(const Scenario& scenario) {
                 {"disc", DiscName(target.disc)},
                 {"restart_ms", target.restart.count()}};
         if (target.stateFile) {
-          spec["state_file"] = target.stateFile->string();
+          described["state_file"] = target.stateFile->string();
         }
       }
-      targets[std::to_string(id)] = spec;
+      targets[std::to_string(id)] = described;
     }
     adapters.push_back({{"identifier", adapter.identifier}, {"targets", targets}});
   }
