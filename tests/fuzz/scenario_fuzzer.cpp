@@ -130,16 +130,16 @@ json ScenarioJson(const Scenario& scenario) {
         described = {{"kind", "other"}, {"inquiry", inquiry}};
       } else {
         described = {{"kind", "qtx517"},
-                {"inquiry", inquiry},
-                {"id_block",
-                 {{"serial", target.idBlock.serial},
-                  {"hardware", target.idBlock.hardware},
-                  {"vendor", target.idBlock.vendor},
-                  {"variant", target.idBlock.variant}}},
-                {"kernel_marker", target.kernelMarker},
-                {"kernel_required", target.kernelRequired},
-                {"disc", DiscName(target.disc)},
-                {"restart_ms", target.restart.count()}};
+                     {"inquiry", inquiry},
+                     {"id_block",
+                      {{"serial", target.idBlock.serial},
+                       {"hardware", target.idBlock.hardware},
+                       {"vendor", target.idBlock.vendor},
+                       {"variant", target.idBlock.variant}}},
+                     {"kernel_marker", target.kernelMarker},
+                     {"kernel_required", target.kernelRequired},
+                     {"disc", DiscName(target.disc)},
+                     {"restart_ms", target.restart.count()}};
         if (target.stateFile) {
           described["state_file"] = target.stateFile->string();
         }
