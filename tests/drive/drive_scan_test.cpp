@@ -7,19 +7,12 @@
 #include <utility>
 
 #include "drive_fixture.h"
+#include "inquiry_data.h"
 
 namespace drvflash::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-std::vector<BYTE> InquiryData(const char* vendor, const char* product, const char* revision) {
-  std::vector<BYTE> data(36, ' ');
-  std::memcpy(&data[8], vendor, std::strlen(vendor));
-  std::memcpy(&data[16], product, std::strlen(product));
-  std::memcpy(&data[32], revision, std::strlen(revision));
-  return data;
-}
 
 class DriveScanTest : public DriveFixture {
  protected:

@@ -11,6 +11,7 @@
 
 #include "aspi/aspi_layer.h"
 #include "drive/request_block.h"
+#include "inquiry_data.h"
 #include "platform/virtual_clock.h"
 #include "scripted_aspi_layer.h"
 #include "scripted_file_dialog.h"
@@ -23,14 +24,7 @@ using testing::ScriptedAspiLayer;
 using testing::ScriptedReply;
 using testing::SentRequest;
 
-std::vector<BYTE> InquiryData(const char* vendor, const char* product, const char* revision) {
-  std::vector<BYTE> data(36, ' ');
-  std::memcpy(&data[8], vendor, std::strlen(vendor));
-  std::memcpy(&data[16], product, std::strlen(product));
-  std::memcpy(&data[32], revision, std::strlen(revision));
-  return data;
-}
-
+using testing::InquiryData;
 class DriveListTest : public WindowTest {
  protected:
   void SetUp() override {
