@@ -62,9 +62,7 @@ Qtx517Drive::Qtx517Drive(const TargetSpec& setup, std::optional<DriveState> rest
     : spec_(setup),
       revision_(restored ? restored->revision : setup.inquiry.revision),
       kernelMode_(revision_ == kKernelRevision),
-      kernelMarker_(restored ? kernelMode_ : setup.kernelMarker),
-      kernelImage_(kKernelSize, 0),
-      normalImage_(kNormalSize, 0) {
+      kernelMarker_(restored ? kernelMode_ : setup.kernelMarker) {
   if (restored && restored->kernelMode) {
     revision_ = kKernelRevision;
     kernelMode_ = true;
@@ -198,6 +196,11 @@ ScsiAnswer Qtx517Drive::Download(const DeviceRequest& request, BYTE bufferId, st
     return ScsiAnswer::CheckCondition(0x05, 0x2C, 0x00);  // command sequence error
   }
   const std::size_t chunk = offset / kChunk;
+  // The images take memory only once written to: a scenario may list dozens of drives.
+  std::vector<BYTE>& image = bufferId == kNormalBuffer ? normalImage_ : kernelImage_;
+  if (image.empty()) {
+    image.assign(bufferId == kNormalBuffer ? kNormalSize : kKernelSize, 0);
+  }
   if (bufferId == kNormalBuffer) {
     std::copy(request.data.begin(), request.data.end(), normalImage_.begin() + offset);
     normalChunks_.set(chunk);

@@ -51,8 +51,8 @@ class Qtx517Drive final : public SimulatedDevice {
   bool kernelWritten_ = false;  // a complete kernel part since the last closing command
   bool unitAttention_ = false;
   Milliseconds backAt_{0};
-  std::vector<BYTE> kernelImage_;
-  std::vector<BYTE> normalImage_;
+  std::vector<BYTE> kernelImage_;  // empty until its first chunk arrives
+  std::vector<BYTE> normalImage_;  // likewise
   std::bitset<2> kernelChunks_;
   std::bitset<32> normalChunks_;
 };
