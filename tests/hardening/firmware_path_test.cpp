@@ -219,5 +219,46 @@ TEST_F(FirmwarePathTest, NamesThatAreNotValidUtf8) {
   EXPECT_TRUE(SentDigests("f0").empty());
 }
 
+TEST_F(FirmwarePathTest, FilesWhoseOwnNamesAreNotValidUtf8AreFoundAndWritten) {
+  // "T58\xffX1Y\xfe.130" and its kernel part "T58\xffX0Y\xfe.130": each stray byte counts as one
+  // character, both for the pattern and for the character that names the kernel part.
+  const auto writeStrayNamedFirmware = [this] {
+    WriteFirmware();
+    const fs::path normal = folder / "T58\xffX1Y\xfe.130";
+    const fs::path kernel = folder / "T58\xffX0Y\xfe.130";
+    fs::rename(written.normalPart, normal);
+    fs::rename(written.kernelPart, kernel);
+    written.normalPart = normal;
+    written.kernelPart = kernel;
+  };
+  for (const std::string revision : {"1.29", "1.28"}) {
+    SCOPED_TRACE(revision);
+    Reset();
+    ClearFolder();
+    StartDrive(DriveFields(revision));
+    writeStrayNamedFirmware();
+    Open();
+    EXPECT_EQ(FindControl<QLabel>(*window, 1012)->text(), "1.30");
+    RunUpdateServed();
+    ExpectSoundEnd();
+    EXPECT_TRUE(Succeeded()) << ::testing::PrintToString(BoxTexts());
+    EXPECT_EQ(Drive().revision, "1.30");
+    EXPECT_EQ(SentDigests("fe").size(), revision == "1.28" ? 2u : 0u);
+  }
+  // The kernel part missing: its name, stray bytes and all, is in the message.
+  Reset();
+  ClearFolder();
+  StartDrive(DriveFields("1.28"));
+  writeStrayNamedFirmware();
+  fs::remove(written.kernelPart);
+  Open();
+  RunUpdateServed();
+  ExpectSoundEnd();
+  EXPECT_EQ(BoxTexts(),
+            std::vector<std::string>{"File " + written.kernelPart.string() + " open failure"});
+  EXPECT_TRUE(SentDigests("f0").empty());
+  EXPECT_TRUE(SentDigests("fe").empty());
+}
+
 }  // namespace
 }  // namespace drvflash::testing
