@@ -11,8 +11,10 @@ std::atomic<FileDialogPresenter*> g_installedPresenter{nullptr};
 
 FileDialogPresenter& ActiveFileDialogPresenter() {
   static QtFileDialogPresenter real;
-  FileDialogPresenter* installed = g_installedPresenter.load();
-  return installed != nullptr ? *installed : real;
+  if (FileDialogPresenter* installed = g_installedPresenter.load()) {
+    return *installed;
+  }
+  return real;
 }
 
 void SetActiveFileDialogPresenter(FileDialogPresenter* presenter) {

@@ -1,21 +1,26 @@
 #include "ui/message_box_presenter.h"
 
+#include <atomic>
+
 #include "ui/qt_message_box_presenter.h"
 
 namespace drvflash {
 namespace {
 
-MessageBoxPresenter* g_installedPresenter = nullptr;
+std::atomic<MessageBoxPresenter*> g_installedPresenter{nullptr};
 
 }  // namespace
 
 MessageBoxPresenter& ActiveMessageBoxPresenter() {
   static QtMessageBoxPresenter real;
-  return g_installedPresenter != nullptr ? *g_installedPresenter : real;
+  if (MessageBoxPresenter* installed = g_installedPresenter.load()) {
+    return *installed;
+  }
+  return real;
 }
 
 void SetActiveMessageBoxPresenter(MessageBoxPresenter* presenter) {
-  g_installedPresenter = presenter;
+  g_installedPresenter.store(presenter);
 }
 
 }  // namespace drvflash
