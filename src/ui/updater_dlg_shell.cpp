@@ -11,6 +11,7 @@
 #include "ui/about_dlg.h"
 #include "ui/display_text.h"
 #include "ui/updater_dlg.h"
+#include "update/update_thread.h"
 
 namespace {
 constexpr unsigned kAboutMenuString = 101;
@@ -22,7 +23,8 @@ void CUpdaterDlg::reject() {
 }
 
 void CUpdaterDlg::OnCancel() {
-  if (g_busy.load() != 0) {
+  // A worker just started has not set the busy flag yet, but will address this window.
+  if (g_busy.load() != 0 || RunningWorkers() != 0) {
     return;
   }
   FreeTransferBuffers();

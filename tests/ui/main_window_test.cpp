@@ -148,6 +148,19 @@ TEST_F(MainWindowTest, ClosingIsRefusedWhileARequestRunsAndReleasesTheBuffersAft
   EXPECT_EQ(g_readBuffer, nullptr) << "closing released the transfer buffers";
 }
 
+TEST_F(MainWindowTest, ClosingIsRefusedFromTheMomentARequestIsStarted) {
+  WithDrive();
+  CUpdaterDlg& dialog = OpenWindow(Language::English);
+  // The worker may not have set the busy flag yet: it waits for this thread to serve its calls.
+  dialog.StartDriveInfoReport();
+  dialog.close();
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_NE(g_readBuffer, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([] { return RunningWorkers() == 0; }, 60000));
+  dialog.close();
+  EXPECT_FALSE(dialog.isVisible());
+}
+
 TEST_F(MainWindowTest, CloseButtonAndCloseBoxCloseWhenIdle) {
   CUpdaterDlg& first = OpenWindow(Language::English);
   QTest::mouseClick(FindControl<QPushButton>(first, 2), Qt::LeftButton);
