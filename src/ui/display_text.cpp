@@ -8,4 +8,10 @@ QString DisplayText(std::string_view text) {
   return shown;
 }
 
+QString MessageBoxText(std::string_view text) {
+  QString shown = DisplayText(text);
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return shown;
+}
+
 }  // namespace drvflash

@@ -16,7 +16,7 @@ BoxAnswer QtMessageBoxPresenter::Present(QWidget& owner, const std::string& text
   // File names and sense bytes end up in these texts: never interpret them as markup.
   box.setTextFormat(Qt::PlainText);
   box.setWindowTitle(DisplayText(caption));
-  box.setText(DisplayText(text));
+  box.setText(MessageBoxText(text));
   box.setStandardButtons(buttons == BoxButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                          : QMessageBox::Ok);
   box.setDefaultButton(QMessageBox::Ok);

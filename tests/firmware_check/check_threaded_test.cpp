@@ -52,8 +52,9 @@ TEST_F(ThreadedCheckTest, ARefusalWaitsForItsBoxBeforeTheLog) {
   bool boxSeen = false;
   WhenMessageBoxOpens([&](QMessageBox& box) {
     boxSeen = true;
+    // The lone CR breaks the line in the box.
     EXPECT_EQ(box.text(),
-              DisplayText("ファームウェアファイルT58AB1CD.130を書き込むことはできません．\r" +
+              DisplayText("ファームウェアファイルT58AB1CD.130を書き込むことはできません．\n" +
                           useFileFor));
     EXPECT_EQ(box.windowTitle(), "モデル名不一致");
     EXPECT_EQ(box.parentWidget(), window.get());

@@ -112,6 +112,20 @@ TEST_F(MessageBoxTest, MarkupInABoxTextIsShownAsIs) {
   EXPECT_EQ(format, Qt::PlainText);
 }
 
+TEST_F(MessageBoxTest, CrLfAndALoneCrOrLfEachBreakTheLine) {
+  CUpdaterDlg window;
+  window.show();
+  for (const char* text : {"one\r\ntwo", "one\rtwo", "one\ntwo"}) {
+    QString shown;
+    WhenMessageBoxOpens([&](QMessageBox& box) {
+      shown = box.text();
+      box.button(QMessageBox::Ok)->click();
+    });
+    window.ShowMessageBox(text, "information", BoxButtons::Ok);
+    EXPECT_EQ(shown, "one\ntwo") << ::testing::PrintToString(std::string(text));
+  }
+}
+
 TEST_F(MessageBoxTest, ButtonsSpeakTheResourceLanguage) {
   SetResourceLanguage(Language::Japanese);
   CUpdaterDlg window;
