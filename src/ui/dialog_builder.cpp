@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -26,6 +27,25 @@ constexpr int kDialogPointSize = 9;
 int MulDiv(int a, int b, int c) {
   return static_cast<int>(std::lround(static_cast<double>(a) * b / c));
 }
+
+// Takes Return and Enter in the control it filters, so that they never reach the dialog's
+// default button; a read-only edit would pass them on.
+class ReturnKeeper : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        event->accept();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
 
 QString Text(const ControlTemplate& control, Language language) {
   const std::string_view text = control.Text(language);
@@ -85,6 +105,9 @@ QWidget* CreateControl(QDialog& dialog, const ControlTemplate& control, Language
       edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       // Tab moves on to the next control rather than into the text.
       edit->setTabChangesFocus(true);
+      if ((control.styles & STYLE_WANT_RETURN) != 0) {
+        edit->installEventFilter(new ReturnKeeper(edit));
+      }
       widget = edit;
       break;
     }

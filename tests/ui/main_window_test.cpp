@@ -205,6 +205,9 @@ TEST_F(MainWindowTest, SpaceAndReturnPressButtonsWithoutAMouse) {
   EXPECT_EQ(fileDialog.shown, 1) << "Space presses the focused Open button";
   PressKey(dialog, FindControl(dialog, 1000), Qt::Key_Return);
   EXPECT_EQ(fileDialog.shown, 2) << "Return presses the default button, Open firmware file";
+  PressKey(dialog, FindControl(dialog, 1005), Qt::Key_Return);
+  PressKey(dialog, FindControl(dialog, 1005), Qt::Key_Enter);
+  EXPECT_EQ(fileDialog.shown, 2) << "the log pane keeps Return to itself";
   PressKey(dialog, FindControl(dialog, 1007), Qt::Key_Space);
   ASSERT_TRUE(QTest::qWaitFor([] { return RunningWorkers() == 0; }, 60000));
   ASSERT_EQ(presenter.boxes.size(), 1u) << "Space presses Start: no drive is listed";

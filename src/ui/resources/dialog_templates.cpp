@@ -50,7 +50,7 @@ constexpr std::array<ControlTemplate, 15> kMainControls{{
      "",
      {5, 100, 235, 75},
      {5, 100, 235, 85},
-     STYLE_TAB_STOP | STYLE_READ_ONLY | STYLE_BORDER},
+     STYLE_TAB_STOP | STYLE_READ_ONLY | STYLE_BORDER | STYLE_WANT_RETURN},
     {1010,
      ControlKind::StaticText,
      "Update progress indicator",

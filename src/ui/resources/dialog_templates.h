@@ -28,6 +28,7 @@ enum ControlStyle : unsigned {
   STYLE_NO_WRAP = 1u << 4,    // one line, clipped at the right
   STYLE_NO_PREFIX = 1u << 5,  // an ampersand is shown, not taken as an access key
   STYLE_BORDER = 1u << 6,
+  STYLE_WANT_RETURN = 1u << 7,  // Return stays in the control: no default button is pressed
 };
 
 struct DialogRect {
