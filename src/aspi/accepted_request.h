@@ -66,6 +66,9 @@ class AcceptedRequest {
   // event; or drops it. Returns whether it was delivered.
   bool Deliver(const ScsiAnswer& answer);
 
+  // Whether the requester still waits for the answer.
+  bool StillAwaited() const { return ticket_.Awaited(); }
+
   // The layer will never answer: the requester's wait runs out. Tells the observer now, since
   // no later moment exists.
   void Abandon();

@@ -42,4 +42,12 @@ bool CompletionTicket::Complete(const std::function<void()>& deliver) {
   return true;
 }
 
+bool CompletionTicket::Awaited() const {
+  if (!state_) {
+    return false;
+  }
+  std::lock_guard guard(state_->mutex);
+  return generation_ != 0 && state_->armed == generation_;
+}
+
 }  // namespace drvflash

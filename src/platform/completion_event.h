@@ -54,6 +54,10 @@ class CompletionTicket {
   // does nothing. Returns whether the answer was delivered. A ticket delivers at most once.
   bool Complete(const std::function<void()>& deliver);
 
+  // Whether the requester still waits for this request: a layer need not start one that nobody
+  // waits for any more.
+  bool Awaited() const;
+
  private:
   friend class CompletionEvent;
   CompletionTicket(std::shared_ptr<CompletionEvent::State> state, std::uint64_t generation)

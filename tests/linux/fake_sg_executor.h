@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "aspi/linux/sg_executor.h"
@@ -43,8 +44,14 @@ class FakeSgExecutor final : public linux_sg::SgExecutor {
     {
       std::lock_guard guard(mutex_);
       held_ = false;
+      heldNodes_.clear();
     }
     changed_.notify_all();
+  }
+  // Holds the commands to one node only.
+  void HoldNode(const std::filesystem::path& node) {
+    std::lock_guard guard(mutex_);
+    heldNodes_.insert(node);
   }
   // Waits until `count` commands have reached Execute.
   void WaitForCalls(std::size_t count) {
@@ -71,7 +78,7 @@ class FakeSgExecutor final : public linux_sg::SgExecutor {
     }
     calls_.push_back(std::move(call));
     changed_.notify_all();
-    changed_.wait(lock, [&] { return !held_; });
+    changed_.wait(lock, [&] { return !held_ && !heldNodes_.contains(command.node); });
     if (const auto it = openErrors_.find(command.node); it != openErrors_.end()) {
       linux_sg::SgResult failed;
       failed.osError = it->second;
@@ -93,6 +100,7 @@ class FakeSgExecutor final : public linux_sg::SgExecutor {
   std::map<std::filesystem::path, int> openErrors_;
   std::vector<Call> calls_;
   bool held_ = false;
+  std::set<std::filesystem::path> heldNodes_;
 };
 
 }  // namespace drvflash::testing

@@ -59,5 +59,27 @@ TEST_F(LinuxLayerThreadTest, OutgoingDataIsTheDataOfTheSend) {
   EXPECT_EQ(calls[1].direction, linux_sg::SgDirection::None);
 }
 
+// A device that does not answer holds up only the requests to itself; a request queued behind
+// it whose requester gave up meanwhile never reaches the drive, not even once it answers.
+TEST_F(LinuxLayerThreadTest, AHungDeviceHoldsUpOnlyItselfAndAbandonedRequestsAreNeverSent) {
+  sysfs.AddDevice("0:0:2:0");
+  sysfs.AddGenericNode("0:0:2:0", "sg2");
+  executor->HoldNode(Node("sg1"));
+  std::vector<BYTE> chunk(256, 0x11);
+  // Long enough for the worker to have taken the first on, however loaded the machine.
+  EXPECT_EQ(Send(0, 1, {0, 0, 0, 0, 0, 0}, 0, nullptr, 0, 500ms), OUTCOME_NO_COMPLETION);
+  EXPECT_EQ(Send(0, 1, {0x3B, 4, 0xFF, 0, 0, 0, 0, 1, 0, 0}, SRB_DIR_OUT, chunk.data(), 256, 30ms),
+            OUTCOME_NO_COMPLETION);
+  EXPECT_EQ(TestUnitReadyAt(0, 2), OUTCOME_OK) << "the other device answers meanwhile";
+
+  executor->Release();
+  EXPECT_EQ(TestUnitReadyAt(0, 1), OUTCOME_OK);
+  std::vector<std::string> sent;
+  for (const auto& call : executor->Calls()) {
+    sent.push_back(call.node.filename().string() + ":" + std::to_string(call.cdb[0]));
+  }
+  EXPECT_EQ(sent, (std::vector<std::string>{"sg1:0", "sg2:0", "sg1:0"}));
+}
+
 }  // namespace
 }  // namespace drvflash::testing

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <system_error>
 
 #include "aspi/accepted_request.h"
 #include "aspi/linux/sg_answer.h"
@@ -43,9 +44,7 @@ ScsiAnswer NoDevice() {
 }  // namespace
 
 LinuxAspiLayer::LinuxAspiLayer(SysfsRoots roots, std::unique_ptr<SgExecutor> executor)
-    : roots_(std::move(roots)), executor_(std::move(executor)) {
-  worker_ = StartWithSignalsBlocked([this] { RunWorker(); });
-}
+    : roots_(std::move(roots)), executor_(std::move(executor)) {}
 
 LinuxAspiLayer::~LinuxAspiLayer() {
   {
@@ -53,7 +52,10 @@ LinuxAspiLayer::~LinuxAspiLayer() {
     stopping_ = true;
   }
   queueChanged_.notify_all();
-  worker_.join();
+  // Workers are only ever added under the lock, and none after stopping_.
+  for (auto& [node, worker] : workers_) {
+    worker->thread.join();
+  }
 }
 
 DWORD LinuxAspiLayer::GetSupportInfo() {
@@ -105,29 +107,49 @@ BYTE LinuxAspiLayer::ExecuteScsiCommand(SRB_ExecSCSICmd& srb) {
   }
   {
     std::lock_guard guard(queueMutex_);
-    queue_.push_back({std::move(request), std::move(*node)});
+    std::unique_ptr<NodeWorker>& worker = workers_[node->path];
+    if (!worker) {
+      auto started = std::make_unique<NodeWorker>();
+      try {
+        NodeWorker& runs = *started;
+        started->thread = StartWithSignalsBlocked([this, &runs] { RunWorker(runs); });
+      } catch (const std::system_error&) {
+        workers_.erase(node->path);
+        const ScsiAnswer answer = ScsiAnswer::HostError(HASTAT_BUS_FREE);
+        request->Deliver(answer);
+        return answer.status;
+      }
+      worker = std::move(started);
+    }
+    worker->queue.push_back({std::move(request), std::move(*node)});
   }
-  queueChanged_.notify_one();
+  queueChanged_.notify_all();
   return SS_PENDING;
 }
 
-void LinuxAspiLayer::RunWorker() {
+void LinuxAspiLayer::RunWorker(NodeWorker& worker) {
   std::unique_lock lock(queueMutex_);
   for (;;) {
-    queueChanged_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    queueChanged_.wait(lock, [&] { return stopping_ || !worker.queue.empty(); });
     if (stopping_) {
       break;
     }
-    const Job job = std::move(queue_.front());
-    queue_.pop_front();
+    const Job job = std::move(worker.queue.front());
+    worker.queue.pop_front();
     lock.unlock();
-    Run(job);
+    // Queued behind a command that took long: its requester may have given up meanwhile, and
+    // a WRITE BUFFER sent now would reach the drive after the update was reported as failed.
+    if (job.request->StillAwaited()) {
+      Run(job);
+    } else {
+      job.request->Abandon();
+    }
     lock.lock();
   }
-  for (Job& job : queue_) {
+  for (Job& job : worker.queue) {
     job.request->Abandon();
   }
-  queue_.clear();
+  worker.queue.clear();
 }
 
 void LinuxAspiLayer::Run(const Job& job) {

@@ -2,6 +2,8 @@
 
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -24,8 +26,10 @@ inline constexpr std::chrono::milliseconds SG_IO_TIMEOUT{300000};
 // The ASPI layer over the Linux SCSI generic interface. Adapters are the SCSI hosts in
 // ascending host number; a target is addressed on channel 0 of its host. Hosts and nodes are
 // read afresh for every request: a USB drive that restarts comes back under a new host number
-// (the last, as it was) and a new node. Each request runs on the layer's own thread, which
-// owns its copy of the block and the data.
+// (the last, as it was) and a new node. Each request runs on a thread of the layer, one per
+// device node, which owns its copy of the block and the data: a device that does not answer
+// holds up only the requests to itself, and a request whose requester stopped waiting before
+// its turn came is never sent.
 class LinuxAspiLayer final : public AspiLayer {
  public:
   LinuxAspiLayer(SysfsRoots roots, std::unique_ptr<SgExecutor> executor);
@@ -46,7 +50,12 @@ class LinuxAspiLayer final : public AspiLayer {
     DeviceNode node;
   };
 
-  void RunWorker();
+  struct NodeWorker {
+    std::deque<Job> queue;
+    std::thread thread;
+  };
+
+  void RunWorker(NodeWorker& worker);
   void Run(const Job& job);
 
   const SysfsRoots roots_;
@@ -54,9 +63,8 @@ class LinuxAspiLayer final : public AspiLayer {
 
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;
-  std::deque<Job> queue_;
+  std::map<std::filesystem::path, std::unique_ptr<NodeWorker>> workers_;
   bool stopping_ = false;
-  std::thread worker_;
 };
 
 // The layer over the machine's real /sys, /dev and SG_IO.
