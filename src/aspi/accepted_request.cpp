@@ -54,6 +54,9 @@ bool AcceptedRequest::Deliver(const ScsiAnswer& answer) {
     if (IsDataIn() && copy_.SRB_BufPointer != nullptr) {
       const std::size_t count = std::min<std::size_t>(answer.dataIn.size(), copy_.SRB_BufLen);
       std::copy_n(answer.dataIn.begin(), count, copy_.SRB_BufPointer);
+      if (answer.status == SS_COMP) {
+        std::fill(copy_.SRB_BufPointer + count, copy_.SRB_BufPointer + copy_.SRB_BufLen, 0);
+      }
     }
     if (!answer.sense.empty()) {
       const std::size_t count = std::min<std::size_t>(answer.sense.size(), copy_.SRB_SenseLen);

@@ -63,7 +63,9 @@ class AcceptedRequest {
 
   // Writes `answer` into the requester's block (status, SRB_HaStat, SRB_TargStat, the sense
   // when the answer carries any) and its data into the requester's buffer, then signals the
-  // event; or drops it. Returns whether it was delivered.
+  // event; or drops it. Returns whether it was delivered. A successful read that brought fewer
+  // bytes than the buffer holds clears the rest: no byte of an earlier command stays behind
+  // to be taken for this one's.
   bool Deliver(const ScsiAnswer& answer);
 
   // Whether the requester still waits for the answer.

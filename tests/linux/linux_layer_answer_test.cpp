@@ -105,13 +105,24 @@ TEST_F(LinuxLayerAnswerTest, ResultLadder) {
   }
 }
 
-// A short transfer hands on only the bytes that moved.
-TEST_F(LinuxLayerAnswerTest, OnlyMovedBytesReachTheRequester) {
+// A short read hands on only the bytes that moved and clears the rest of the buffer; data to
+// the drive that did not all move is an error, never a chunk written.
+TEST_F(LinuxLayerAnswerTest, ShortTransfers) {
   SgResult shortTransfer;
   shortTransfer.resid = 6;
   EXPECT_EQ(InquiryAnswered(shortTransfer), OUTCOME_OK);
   EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0xAB), 30);
-  EXPECT_EQ(buffer[30], 0x55);
+  EXPECT_EQ(std::count(buffer.begin() + 30, buffer.end(), 0), 6);
+
+  executor->SetResponder([shortTransfer](const linux_sg::SgCommand&) { return shortTransfer; });
+  std::vector<BYTE> chunk(256, 0x11);
+  EXPECT_EQ(Send(0, 1, {0x3B, 4, 0xFF, 0, 0, 0, 0, 1, 0, 0}, SRB_DIR_OUT, chunk.data(), 256),
+            OUTCOME_ERROR);
+  EXPECT_EQ(g_srb.SRB_HaStat, HASTAT_DO_DU);
+  shortTransfer.resid = 0;
+  executor->SetResponder([shortTransfer](const linux_sg::SgCommand&) { return shortTransfer; });
+  EXPECT_EQ(Send(0, 1, {0x3B, 4, 0xFF, 0, 0, 0, 0, 1, 0, 0}, SRB_DIR_OUT, chunk.data(), 256),
+            OUTCOME_OK);
 }
 
 TEST(SenseFormatTest, DescriptorSenseBecomesFixed) {

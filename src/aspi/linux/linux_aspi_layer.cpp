@@ -170,7 +170,7 @@ void LinuxAspiLayer::Run(const Job& job) {
   const SgResult result = executor_->Execute(command);
   const std::span<const BYTE> dataIn =
       direction == SgDirection::FromDevice ? std::span<const BYTE>(data) : std::span<const BYTE>();
-  job.request->Deliver(AnswerFor(result, dataIn));
+  job.request->Deliver(AnswerFor(result, direction, dataIn));
 }
 
 std::unique_ptr<LinuxAspiLayer> CreateLinuxAspiLayer() {

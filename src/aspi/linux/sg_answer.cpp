@@ -105,7 +105,7 @@ std::vector<BYTE> FixedFormatSenseOf(std::span<const BYTE> sense) {
   return fixed;
 }
 
-ScsiAnswer AnswerFor(const SgResult& result, std::span<const BYTE> dataIn) {
+ScsiAnswer AnswerFor(const SgResult& result, SgDirection direction, std::span<const BYTE> dataIn) {
   if (result.osError != 0) {
     ScsiAnswer answer = Failure(HaStatOfOsError(result.osError), STATUS_GOOD);
     answer.osError = result.osError;
@@ -131,6 +131,9 @@ ScsiAnswer AnswerFor(const SgResult& result, std::span<const BYTE> dataIn) {
   }
   if (result.status != STATUS_GOOD) {
     return Failure(HASTAT_OK, result.status);
+  }
+  if (direction == SgDirection::ToDevice && result.resid > 0) {
+    return Failure(HASTAT_DO_DU, STATUS_GOOD);
   }
   const std::size_t moved = result.resid > 0
                                 ? dataIn.size() - std::min<std::size_t>(result.resid, dataIn.size())

@@ -22,7 +22,9 @@ std::vector<BYTE> FixedFormatSenseOf(std::span<const BYTE> sense);
 // How an SG_IO result reaches the requester, judged in this order: an OS error, then a
 // transport failure (host or driver status), then CHECK CONDITION with its sense, then any
 // other non-GOOD status, then GOOD. Data from the device is handed on only after GOOD, and
-// only the bytes that were moved: a failed command may leave stale bytes in the buffer.
-ScsiAnswer AnswerFor(const SgResult& result, std::span<const BYTE> dataIn);
+// only the bytes that were moved: a failed command may leave stale bytes in the buffer. Data to
+// the device that did not all move is a data overrun/underrun, never GOOD: a firmware chunk
+// the drive took only in part must not count as written.
+ScsiAnswer AnswerFor(const SgResult& result, SgDirection direction, std::span<const BYTE> dataIn);
 
 }  // namespace drvflash::linux_sg
