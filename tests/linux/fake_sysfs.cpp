@@ -33,9 +33,16 @@ fs::path FakeSysfs::DeviceFolder(const std::string& address) const {
   return roots_.sys / "devices" / "pci0000:00" / address;
 }
 
-void FakeSysfs::AddHost(unsigned number, const std::string& procName) {
-  WriteFile(roots_.sys / "class" / "scsi_host" / ("host" + std::to_string(number)) / "proc_name",
-            procName + "\n");
+void FakeSysfs::AddHost(unsigned number, const std::string& procName,
+                        const std::string& attachment) {
+  const std::string name = "host" + std::to_string(number);
+  const fs::path entry = roots_.sys / "class" / "scsi_host" / name;
+  WriteFile(entry / "proc_name", procName + "\n");
+  if (!attachment.empty()) {
+    const fs::path device = roots_.sys / "devices" / "pci0000:00" / attachment / name;
+    fs::create_directories(device);
+    fs::create_directory_symlink(device, entry / "device");
+  }
 }
 
 void FakeSysfs::RemoveHost(unsigned number) {

@@ -18,7 +18,8 @@ class FakeSysfs {
 
   const linux_sg::SysfsRoots& Roots() const { return roots_; }
 
-  void AddHost(unsigned number, const std::string& procName);
+  // A host, hung below `attachment` in the device tree (e.g. "usb1/1-1:1.0") when one is given.
+  void AddHost(unsigned number, const std::string& procName, const std::string& attachment = {});
   void RemoveHost(unsigned number);
   // A device "H:0:T:L" of `type` (5: CD/DVD), without nodes.
   void AddDevice(const std::string& address, int type = linux_sg::SCSI_TYPE_ROM);

@@ -94,7 +94,7 @@ TEST_F(LinuxLayerAddressingTest, EachTargetReachesItsOwnNode) {
 
 // After its restart a drive may come back under another sg node; the next request finds it.
 TEST_F(LinuxLayerAddressingTest, NodeIsResolvedAgainAtEachRequest) {
-  sysfs.AddHost(2, "usb-storage");
+  sysfs.AddHost(2, "ahci");
   sysfs.AddDevice("2:0:0:0");
   sysfs.AddGenericNode("2:0:0:0", "sg2");
   StartLayer();
@@ -107,19 +107,54 @@ TEST_F(LinuxLayerAddressingTest, NodeIsResolvedAgainAtEachRequest) {
   sysfs.AddGenericNode("2:0:0:0", "sg3");
   EXPECT_EQ(TestUnitReadyAt(0, 0), OUTCOME_OK);
 
-  // A USB drive comes back on a new host, still the last one.
-  sysfs.RemoveGenericNode("sg3");
-  sysfs.RemoveHost(2);
-  sysfs.AddHost(3, "usb-storage");
-  sysfs.AddDevice("3:0:0:0");
-  sysfs.AddGenericNode("3:0:0:0", "sg4");
-  EXPECT_EQ(TestUnitReadyAt(0, 0), OUTCOME_OK);
-
   const auto calls = executor->Calls();
-  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0].node, Node("sg2"));
   EXPECT_EQ(calls[1].node, Node("sg3"));
-  EXPECT_EQ(calls[2].node, Node("sg4"));
+}
+
+// The kernel gives a new host the lowest free number. An adapter number stays with its host:
+// a USB drive that restarts and comes back on its port under a lower host number is still
+// its adapter, the card reader beside it keeps its own, and a host number taken over by
+// another device elsewhere does not make that device the old adapter.
+TEST_F(LinuxLayerAddressingTest, AnAdapterNumberStaysWithItsHost) {
+  sysfs.AddHost(0, "ahci", "ata1");
+  sysfs.AddHost(7, "usb-storage", "usb1/1-2:1.0");  // a card reader
+  sysfs.AddHost(8, "usb-storage", "usb1/1-1:1.0");  // the drive
+  sysfs.AddDevice("7:0:0:0", 0);
+  sysfs.AddGenericNode("7:0:0:0", "sg2");
+  sysfs.AddDevice("8:0:0:0");
+  sysfs.AddGenericNode("8:0:0:0", "sg3");
+  StartLayer();
+  EXPECT_EQ(GetASPI32SupportInfo() & 0xFF, 3u);
+  EXPECT_EQ(TestUnitReadyAt(2, 0), OUTCOME_OK);
+
+  // The drive restarts: gone for a while, then back on its port as host 6.
+  sysfs.RemoveGenericNode("sg3");
+  sysfs.RemoveHost(8);
+  EXPECT_EQ(TestUnitReadyAt(2, 0), OUTCOME_ERROR);
+  EXPECT_EQ(g_srb.SRB_Status, SS_NO_DEVICE);
+  sysfs.AddHost(6, "usb-storage", "usb1/1-1:1.0");
+  sysfs.AddDevice("6:0:0:0");
+  sysfs.AddGenericNode("6:0:0:0", "sg4");
+  EXPECT_EQ(TestUnitReadyAt(2, 0), OUTCOME_OK);
+  EXPECT_EQ(TestUnitReadyAt(1, 0), OUTCOME_OK);
+
+  // The card reader is unplugged and a disk on another port becomes host 7.
+  sysfs.RemoveGenericNode("sg2");
+  sysfs.RemoveHost(7);
+  sysfs.AddHost(7, "usb-storage", "usb1/1-3:1.0");
+  sysfs.AddGenericNode("7:0:0:0", "sg5");
+  EXPECT_EQ(TestUnitReadyAt(1, 0), OUTCOME_ERROR);
+  EXPECT_EQ(g_srb.SRB_Status, SS_NO_DEVICE);
+  EXPECT_EQ(GetASPI32SupportInfo() & 0xFF, 4u);
+  EXPECT_EQ(TestUnitReadyAt(3, 0), OUTCOME_OK);
+
+  std::vector<std::string> nodes;
+  for (const auto& call : executor->Calls()) {
+    nodes.push_back(call.node.filename().string());
+  }
+  EXPECT_EQ(nodes, (std::vector<std::string>{"sg3", "sg4", "sg2", "sg5"}));
 }
 
 }  // namespace

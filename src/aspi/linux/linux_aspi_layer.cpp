@@ -59,23 +59,22 @@ LinuxAspiLayer::~LinuxAspiLayer() {
 }
 
 DWORD LinuxAspiLayer::GetSupportInfo() {
-  const auto count =
-      static_cast<BYTE>(std::min<std::size_t>(ListScsiHosts(roots_).size(), MAX_ADAPTERS));
+  const auto count = static_cast<BYTE>(Adapters().size());
   return (DWORD{SS_COMP} << 8) | count;
 }
 
 BYTE LinuxAspiLayer::InquireHostAdapter(SRB_HAInquiry& srb) {
-  const std::vector<ScsiHost> hosts = ListScsiHosts(roots_);
-  if (srb.SRB_HaId >= hosts.size()) {
+  const std::vector<AdapterBook::Adapter> adapters = Adapters();
+  if (srb.SRB_HaId >= adapters.size()) {
     srb.SRB_Status = SS_INVALID_HA;
     return srb.SRB_Status;
   }
-  srb.HA_Count = static_cast<BYTE>(std::min<std::size_t>(hosts.size(), MAX_ADAPTERS));
+  srb.HA_Count = static_cast<BYTE>(adapters.size());
   srb.HA_SCSI_ID = INITIATOR_ID;
   std::memset(srb.HA_ManagerId, 0, sizeof srb.HA_ManagerId);
   std::memcpy(srb.HA_ManagerId, MANAGER_ID, sizeof MANAGER_ID - 1);
   // At most 15 characters, so the identifier always ends with a NUL.
-  const std::string& name = hosts[srb.SRB_HaId].procName;
+  const std::string& name = adapters[srb.SRB_HaId].host.procName;
   std::memset(srb.HA_Identifier, 0, sizeof srb.HA_Identifier);
   std::memcpy(srb.HA_Identifier, name.data(), std::min(name.size(), sizeof srb.HA_Identifier - 1));
   std::memset(srb.HA_Unique, 0, sizeof srb.HA_Unique);
@@ -90,16 +89,18 @@ BYTE LinuxAspiLayer::ExecuteScsiCommand(SRB_ExecSCSICmd& srb) {
     srb.SRB_Status = SS_INVALID_SRB;
     return srb.SRB_Status;
   }
-  const std::vector<ScsiHost> hosts = ListScsiHosts(roots_);
+  const std::vector<AdapterBook::Adapter> adapters = Adapters();
   const SRB_ExecSCSICmd& block = request->Block();
-  if (block.SRB_HaId >= hosts.size()) {
+  if (block.SRB_HaId >= adapters.size()) {
     ScsiAnswer answer = ScsiAnswer::HostError(HASTAT_SEL_TO);
     answer.status = SS_INVALID_HA;
     request->Deliver(answer);
     return answer.status;
   }
-  const ScsiAddress address{hosts[block.SRB_HaId].number, 0, block.SRB_Target, block.SRB_Lun};
-  std::optional<DeviceNode> node = ResolveDeviceNode(roots_, address);
+  const AdapterBook::Adapter& adapter = adapters[block.SRB_HaId];
+  const ScsiAddress address{adapter.host.number, 0, block.SRB_Target, block.SRB_Lun};
+  std::optional<DeviceNode> node =
+      adapter.present ? ResolveDeviceNode(roots_, address) : std::nullopt;
   if (!node) {
     const ScsiAnswer answer = NoDevice();
     request->Deliver(answer);
@@ -125,6 +126,10 @@ BYTE LinuxAspiLayer::ExecuteScsiCommand(SRB_ExecSCSICmd& srb) {
   }
   queueChanged_.notify_all();
   return SS_PENDING;
+}
+
+std::vector<AdapterBook::Adapter> LinuxAspiLayer::Adapters() {
+  return adapterBook_.Refresh(ListScsiHosts(roots_), MAX_ADAPTERS);
 }
 
 void LinuxAspiLayer::RunWorker(NodeWorker& worker) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "aspi/aspi_layer.h"
+#include "aspi/linux/adapter_book.h"
 #include "aspi/linux/scsi_sysfs.h"
 #include "aspi/linux/sg_executor.h"
 
@@ -23,13 +24,14 @@ namespace drvflash::linux_sg {
 // decides when it gives up, and a command the kernel aborts could leave a drive half-written.
 inline constexpr std::chrono::milliseconds SG_IO_TIMEOUT{300000};
 
-// The ASPI layer over the Linux SCSI generic interface. Adapters are the SCSI hosts in
-// ascending host number; a target is addressed on channel 0 of its host. Hosts and nodes are
-// read afresh for every request: a USB drive that restarts comes back under a new host number
-// (the last, as it was) and a new node. Each request runs on a thread of the layer, one per
-// device node, which owns its copy of the block and the data: a device that does not answer
-// holds up only the requests to itself, and a request whose requester stopped waiting before
-// its turn came is never sent.
+// The ASPI layer over the Linux SCSI generic interface. Adapters are the SCSI hosts, numbered
+// as AdapterBook says: in ascending host number at first, and each adapter number kept by its
+// host for the life of the layer. A target is addressed on channel 0 of its host. Hosts and
+// nodes are read afresh for every request: a drive that restarts may come back under a new
+// node, and a USB drive under a new host number where it was attached. Each request runs on a
+// thread of the layer, one per device node, which owns its copy of the block and the data: a device
+// that does not answer holds up only the requests to itself, and a request whose requester stopped
+// waiting before its turn came is never sent.
 class LinuxAspiLayer final : public AspiLayer {
  public:
   LinuxAspiLayer(SysfsRoots roots, std::unique_ptr<SgExecutor> executor);
@@ -55,11 +57,13 @@ class LinuxAspiLayer final : public AspiLayer {
     std::thread thread;
   };
 
+  std::vector<AdapterBook::Adapter> Adapters();
   void RunWorker(NodeWorker& worker);
   void Run(const Job& job);
 
   const SysfsRoots roots_;
   const std::unique_ptr<SgExecutor> executor_;
+  AdapterBook adapterBook_;
 
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;

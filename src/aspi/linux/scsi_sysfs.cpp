@@ -82,6 +82,11 @@ std::vector<ScsiHost> ListScsiHosts(const SysfsRoots& roots) {
       continue;
     }
     host.procName = ReadFirstLine(entry / "proc_name");
+    std::error_code error;
+    const fs::path device = fs::canonical(entry / "device", error);
+    if (!error) {
+      host.attachment = device.parent_path();
+    }
     hosts.push_back(std::move(host));
   }
   std::ranges::sort(hosts, {}, &ScsiHost::number);

@@ -17,6 +17,9 @@ struct SysfsRoots {
 struct ScsiHost {
   unsigned number = 0;   // the N of hostN
   std::string procName;  // the driver's name for the host, e.g. "ahci"
+  // Where the host hangs in the device tree (the folder above hostN, e.g. a SATA port or a USB
+  // interface); empty where sysfs does not tell.
+  std::filesystem::path attachment;
 };
 
 // Host, channel, target and LUN: the kernel's address of one SCSI device.
