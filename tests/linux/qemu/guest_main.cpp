@@ -11,6 +11,7 @@
 
 #include "aspi/aspi_layer.h"
 #include "aspi/linux/linux_aspi_layer.h"
+#include "aspi/linux/scsi_sysfs.h"
 #include "aspi/linux/setup_diagnostics.h"
 #include "aspi/trace_layer.h"
 #include "drive/command_set.h"
@@ -100,6 +101,11 @@ void RunChecks() {
     SendASPI32Command(&srb);
     std::printf("DRVFLASH adapter %u \"%s\"\n", ha,
                 reinterpret_cast<const char*>(srb.HA_Identifier));
+  }
+  // Adapter numbers follow a host by where it is attached: the kernel must say where.
+  for (const linux_sg::ScsiHost& host : linux_sg::ListScsiHosts(linux_sg::SysfsRoots{})) {
+    std::printf("DRVFLASH host %s attached below %s\n", host.procName.c_str(),
+                host.attachment.empty() ? "nothing" : "a device");
   }
 
   // Under software emulation the first pass through the kernel's and our code is slowed by

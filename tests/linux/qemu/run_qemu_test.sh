@@ -91,6 +91,8 @@ expected=(
   'DRVFLASH support status=1 adapters=2'
   'DRVFLASH adapter 0 "virtio_scsi"'
   'DRVFLASH adapter 1 "sym53c8xx"'
+  'DRVFLASH host virtio_scsi attached below a device'
+  'DRVFLASH host sym53c8xx attached below a device'
   'DRVFLASH drive "HA=0 ID=1 virtio_scsi  ROZUVAZ QTX-517          (ver1.28)"'
   'DRVFLASH drive "HA=0 ID=3 virtio_scsi  ZEPHRA  QTX-517          (ver1.31)"'
   'DRVFLASH drive "HA=1 ID=2 sym53c8xx  MORIC   QTX-517          (ver2.05)"'
