@@ -35,18 +35,25 @@ fs::path FakeSysfs::DeviceFolder(const std::string& address) const {
 
 void FakeSysfs::AddHost(unsigned number, const std::string& procName,
                         const std::string& attachment) {
+  // Made whole aside and moved in at once, as the kernel shows a host: a layer reading sysfs
+  // on another thread meanwhile never sees half a host.
   const std::string name = "host" + std::to_string(number);
-  const fs::path entry = roots_.sys / "class" / "scsi_host" / name;
-  WriteFile(entry / "proc_name", procName + "\n");
+  const fs::path staged = base_ / "staging" / name;
+  WriteFile(staged / "proc_name", procName + "\n");
   if (!attachment.empty()) {
     const fs::path device = roots_.sys / "devices" / "pci0000:00" / attachment / name;
     fs::create_directories(device);
-    fs::create_directory_symlink(device, entry / "device");
+    fs::create_directory_symlink(device, staged / "device");
   }
+  fs::create_directories(roots_.sys / "class" / "scsi_host");
+  fs::rename(staged, roots_.sys / "class" / "scsi_host" / name);
 }
 
 void FakeSysfs::RemoveHost(unsigned number) {
-  fs::remove_all(roots_.sys / "class" / "scsi_host" / ("host" + std::to_string(number)));
+  const fs::path gone = base_ / "staging" / ("gone-host" + std::to_string(number));
+  fs::create_directories(gone.parent_path());
+  fs::rename(roots_.sys / "class" / "scsi_host" / ("host" + std::to_string(number)), gone);
+  fs::remove_all(gone);
 }
 
 void FakeSysfs::AddDevice(const std::string& address, int type) {

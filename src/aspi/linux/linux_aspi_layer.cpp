@@ -52,9 +52,14 @@ LinuxAspiLayer::~LinuxAspiLayer() {
     stopping_ = true;
   }
   queueChanged_.notify_all();
-  // Workers are only ever added under the lock, and none after stopping_.
+  // Threads are only ever started under the lock, and none after stopping_.
+  if (watcher_.joinable()) {
+    watcher_.join();
+  }
   for (auto& [node, worker] : workers_) {
-    worker->thread.join();
+    if (worker->thread.joinable()) {
+      worker->thread.join();
+    }
   }
 }
 
@@ -97,39 +102,103 @@ BYTE LinuxAspiLayer::ExecuteScsiCommand(SRB_ExecSCSICmd& srb) {
     request->Deliver(answer);
     return answer.status;
   }
-  const AdapterBook::Adapter& adapter = adapters[block.SRB_HaId];
-  const ScsiAddress address{adapter.host.number, 0, block.SRB_Target, block.SRB_Lun};
-  std::optional<DeviceNode> node =
-      adapter.present ? ResolveDeviceNode(roots_, address) : std::nullopt;
-  if (!node) {
-    const ScsiAnswer answer = NoDevice();
-    request->Deliver(answer);
-    return answer.status;
+  std::optional<DeviceNode> node = NodeOf(adapters, block);
+  if (node) {
+    return Enqueue(std::move(request), std::move(*node));
   }
+  const DeviceKey key{block.SRB_HaId, block.SRB_Target, block.SRB_Lun};
   {
     std::lock_guard guard(queueMutex_);
-    std::unique_ptr<NodeWorker>& worker = workers_[node->path];
-    if (!worker) {
-      auto started = std::make_unique<NodeWorker>();
-      try {
-        NodeWorker& runs = *started;
-        started->thread = StartWithSignalsBlocked([this, &runs] { RunWorker(runs); });
-      } catch (const std::system_error&) {
-        workers_.erase(node->path);
-        const ScsiAnswer answer = ScsiAnswer::HostError(HASTAT_BUS_FREE);
-        request->Deliver(answer);
-        return answer.status;
-      }
-      worker = std::move(started);
+    if (seen_.contains(key) && !stopping_ && StartThread(watcher_, [this] { RunWatcher(); })) {
+      returning_.push_back(std::move(request));
+      queueChanged_.notify_all();
+      return SS_PENDING;
     }
-    worker->queue.push_back({std::move(request), std::move(*node)});
+  }
+  const ScsiAnswer answer = NoDevice();
+  request->Deliver(answer);
+  return answer.status;
+}
+
+std::vector<AdapterBook::Adapter> LinuxAspiLayer::Adapters() {
+  return adapterBook_.Refresh(ListScsiHosts(roots_), MAX_ADAPTERS);
+}
+
+std::optional<DeviceNode> LinuxAspiLayer::NodeOf(const std::vector<AdapterBook::Adapter>& adapters,
+                                                 const SRB_ExecSCSICmd& block) {
+  if (block.SRB_HaId >= adapters.size() || !adapters[block.SRB_HaId].present) {
+    return std::nullopt;
+  }
+  const ScsiAddress address{adapters[block.SRB_HaId].host.number, 0, block.SRB_Target,
+                            block.SRB_Lun};
+  return ResolveDeviceNode(roots_, address);
+}
+
+bool LinuxAspiLayer::StartThread(std::thread& thread, std::function<void()> body) {
+  if (thread.joinable()) {
+    return true;
+  }
+  try {
+    thread = StartWithSignalsBlocked(std::move(body));
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+BYTE LinuxAspiLayer::Enqueue(std::shared_ptr<AcceptedRequest> request, DeviceNode node) {
+  {
+    std::lock_guard guard(queueMutex_);
+    const SRB_ExecSCSICmd& block = request->Block();
+    seen_.insert({block.SRB_HaId, block.SRB_Target, block.SRB_Lun});
+    std::unique_ptr<NodeWorker>& worker = workers_[node.path];
+    if (!worker) {
+      worker = std::make_unique<NodeWorker>();
+    }
+    NodeWorker& runs = *worker;
+    if (stopping_ || !StartThread(runs.thread, [this, &runs] { RunWorker(runs); })) {
+      const ScsiAnswer answer = ScsiAnswer::HostError(HASTAT_BUS_FREE);
+      request->Deliver(answer);
+      return answer.status;
+    }
+    runs.queue.push_back({std::move(request), std::move(node)});
   }
   queueChanged_.notify_all();
   return SS_PENDING;
 }
 
-std::vector<AdapterBook::Adapter> LinuxAspiLayer::Adapters() {
-  return adapterBook_.Refresh(ListScsiHosts(roots_), MAX_ADAPTERS);
+void LinuxAspiLayer::RunWatcher() {
+  std::unique_lock lock(queueMutex_);
+  while (!stopping_) {
+    if (returning_.empty()) {
+      queueChanged_.wait(lock, [this] { return stopping_ || !returning_.empty(); });
+    } else {
+      queueChanged_.wait_for(lock, RETURN_POLL, [this] { return stopping_; });
+    }
+    if (stopping_) {
+      break;
+    }
+    std::vector<std::shared_ptr<AcceptedRequest>> waiting(returning_.begin(), returning_.end());
+    returning_.clear();
+    lock.unlock();
+    const std::vector<AdapterBook::Adapter> adapters = Adapters();
+    std::vector<std::shared_ptr<AcceptedRequest>> stillWaiting;
+    for (std::shared_ptr<AcceptedRequest>& request : waiting) {
+      if (!request->StillAwaited()) {
+        request->Abandon();
+      } else if (std::optional<DeviceNode> node = NodeOf(adapters, request->Block())) {
+        Enqueue(std::move(request), std::move(*node));
+      } else {
+        stillWaiting.push_back(std::move(request));
+      }
+    }
+    lock.lock();
+    returning_.insert(returning_.begin(), stillWaiting.begin(), stillWaiting.end());
+  }
+  for (std::shared_ptr<AcceptedRequest>& request : returning_) {
+    request->Abandon();
+  }
+  returning_.clear();
 }
 
 void LinuxAspiLayer::RunWorker(NodeWorker& worker) {

@@ -3,10 +3,14 @@
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "aspi/aspi_layer.h"
@@ -23,6 +27,8 @@ namespace drvflash::linux_sg {
 // How long SG_IO lets the kernel wait for one command: generous, since the caller's own wait
 // decides when it gives up, and a command the kernel aborts could leave a drive half-written.
 inline constexpr std::chrono::milliseconds SG_IO_TIMEOUT{300000};
+// How often sysfs is read again for a device that is gone while a request waits for it.
+inline constexpr std::chrono::milliseconds RETURN_POLL{50};
 
 // The ASPI layer over the Linux SCSI generic interface. Adapters are the SCSI hosts, numbered
 // as AdapterBook says: in ascending host number at first, and each adapter number kept by its
@@ -31,7 +37,8 @@ inline constexpr std::chrono::milliseconds SG_IO_TIMEOUT{300000};
 // node, and a USB drive under a new host number where it was attached. Each request runs on a
 // thread of the layer, one per device node, which owns its copy of the block and the data: a device
 // that does not answer holds up only the requests to itself, and a request whose requester stopped
-// waiting before its turn came is never sent.
+// waiting before its turn came is never sent. A device that the layer has reached before and
+// that is gone, as a drive is while it restarts, is waited for as long as its requester waits.
 class LinuxAspiLayer final : public AspiLayer {
  public:
   LinuxAspiLayer(SysfsRoots roots, std::unique_ptr<SgExecutor> executor);
@@ -57,7 +64,18 @@ class LinuxAspiLayer final : public AspiLayer {
     std::thread thread;
   };
 
+  // Adapter, target and LUN as the requester names them.
+  using DeviceKey = std::tuple<BYTE, BYTE, BYTE>;
+
   std::vector<AdapterBook::Adapter> Adapters();
+  std::optional<DeviceNode> NodeOf(const std::vector<AdapterBook::Adapter>& adapters,
+                                   const SRB_ExecSCSICmd& block);
+  // Starts `thread` unless it runs already; false when no thread can be made. Under the lock.
+  static bool StartThread(std::thread& thread, std::function<void()> body);
+  // Hands the request to the thread of its node, or ends it when no thread can be made.
+  BYTE Enqueue(std::shared_ptr<AcceptedRequest> request, DeviceNode node);
+  // Looks again and again for the devices that requests in returning_ wait for.
+  void RunWatcher();
   void RunWorker(NodeWorker& worker);
   void Run(const Job& job);
 
@@ -68,6 +86,9 @@ class LinuxAspiLayer final : public AspiLayer {
   std::mutex queueMutex_;
   std::condition_variable queueChanged_;
   std::map<std::filesystem::path, std::unique_ptr<NodeWorker>> workers_;
+  std::set<DeviceKey> seen_;  // devices reached before
+  std::deque<std::shared_ptr<AcceptedRequest>> returning_;
+  std::thread watcher_;
   bool stopping_ = false;
 };
 
