@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <memory>
 
 #include "firmware/firmware_discovery.h"
@@ -20,6 +21,12 @@ QFileDialog* QtFileDialogPresenter::CreateDialog(QWidget& owner) {
   dialog->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs);
   dialog->setNameFilter(QString::fromUtf8(
       FIRMWARE_FILE_FILTER_NAME.data(), static_cast<qsizetype>(FIRMWARE_FILE_FILTER_NAME.size())));
+  // "*.*" also matches a name without a point, as in the start-up search, but Qt's wildcard
+  // needs the point: the list filters by the pattern without it, the dialog shows the filter
+  // as it is.
+  if (auto* model = dialog->findChild<QFileSystemModel*>()) {
+    model->setNameFilters({QStringLiteral("t58??1*")});
+  }
   return dialog;
 }
 
