@@ -81,13 +81,7 @@ class HardeningTest : public UpdateTest {
 
   // Back to a closed window for the next run of a loop.
   void Reset() {
-    window.reset();
-    presenter.boxes.clear();
-    enabledChanges.changes.clear();
-    lockedAtBoxes.clear();
-    progressAtBoxes.clear();
-    progressValues.clear();
-    g_logText.clear();
+    CloseAndForget();
     commandsAtFirstBox = -1;
   }
 

@@ -48,10 +48,7 @@ TEST_F(DriveInfoTest, F10ShowsTheVendorIdAndTheWholeSerialNumber) {
     EXPECT_TRUE(g_logText.empty()) << "the frame empties the log";
     EXPECT_EQ(PaneText(), pane) << "but the pane keeps its text";
     EXPECT_TRUE(clock.Pauses().empty());
-    window.reset();
-    presenter.boxes.clear();
-    lockedAtBoxes.clear();
-    enabledChanges.changes.clear();
+    CloseAndForget();
   }
 }
 

@@ -277,6 +277,17 @@ class UpdateTest : public WindowTest {
     return all;
   }
 
+  // Closes the window and forgets what its run recorded, for the next run of a loop.
+  void CloseAndForget() {
+    window.reset();
+    presenter.boxes.clear();
+    enabledChanges.changes.clear();
+    lockedAtBoxes.clear();
+    progressAtBoxes.clear();
+    progressValues.clear();
+    g_logText.clear();
+  }
+
   std::string NormalPath() const { return written.normalPart.string(); }
   std::string KernelPath() const { return written.kernelPart.string(); }
 

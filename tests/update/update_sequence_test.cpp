@@ -246,13 +246,7 @@ TEST_F(UpdateTest, TheSecondTestUnitReadyDecidesWhetherTheUpdateGoesOn) {
       EXPECT_EQ(progressAtBoxes, std::vector<int>{0});
     }
     EXPECT_EQ(enabledChanges.changes, LOCK_AND_UNLOCK);
-    window.reset();
-    presenter.boxes.clear();
-    enabledChanges.changes.clear();
-    lockedAtBoxes.clear();
-    progressAtBoxes.clear();
-    progressValues.clear();
-    g_logText.clear();
+    CloseAndForget();
   }
 }
 
