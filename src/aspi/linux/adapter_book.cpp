@@ -8,7 +8,11 @@ std::vector<AdapterBook::Adapter> AdapterBook::Refresh(const std::vector<ScsiHos
                                                        std::size_t limit) {
   std::lock_guard guard(mutex_);
   std::vector<bool> hostTaken(hosts.size(), false);
-  std::vector<Adapter> adapters(adapters_.size());
+  // Absent unless a host is matched below.
+  std::vector<Adapter> adapters;
+  for (const ScsiHost& known : adapters_) {
+    adapters.push_back({known, false});
+  }
   const auto take = [&](std::size_t adapter, std::size_t host) {
     adapters_[adapter] = hosts[host];
     adapters[adapter] = {hosts[host], true};
@@ -35,11 +39,6 @@ std::vector<AdapterBook::Adapter> AdapterBook::Refresh(const std::vector<ScsiHos
         take(a, h);
         break;
       }
-    }
-  }
-  for (std::size_t a = 0; a < adapters_.size(); ++a) {
-    if (!adapters[a].present) {
-      adapters[a].host = adapters_[a];
     }
   }
   // Hosts never seen before get the next adapter numbers.
